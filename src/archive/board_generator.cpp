@@ -1,0 +1,248 @@
+#include "archive/board_generator.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <vector>
+
+#include "archive/schema.h"
+#include "base/errors.h"
+
+namespace zenta {
+namespace {
+
+// splitmix64: small, fast, and the same on every machine.
+class Random {
+public:
+    explicit Random(std::uint64_t seed) : state_(seed) {}
+    std::uint64_t Next() {
+        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    std::int64_t Below(std::int64_t n) { return n <= 0 ? 0 : static_cast<std::int64_t>(Next() % static_cast<std::uint64_t>(n)); }
+    bool Chance(int percent) { return Below(100) < percent; }
+    template <class T, size_t N>
+    const T& Pick(const T (&items)[N]) { return items[Below(N)]; }
+
+private:
+    std::uint64_t state_;
+};
+
+const char* const kChinese[] = {"请问", "如何", "数据库", "控件", "编译", "出错", "谢谢", "大家", "帮忙", "看看",
+                                "这个", "问题", "怎么", "解决", "窗体", "线程", "内存", "报表", "字符串", "指针",
+                                "组件", "安装", "升级", "版本", "网络", "源代码", "例子", "文件", "打印", "界面"};
+const char* const kEnglish[] = {"Delphi", "BCB", "Kylix", "Linux", "TDataSet", "TQuery", "ADO", "VCL", "DLL", "API",
+                                "thread", "memory", "form", "report", "socket", "query", "string", "bug", "help", "compile"};
+const char* const kSurnames[] = {"王", "李", "张", "刘", "陈", "杨", "赵", "黄", "周", "吴"};
+const char* const kGiven[] = {"小明", "大伟", "晓东", "建国", "海涛", "丽", "强", "军", "勇", "静"};
+const char* const kHandles[] = {"delphi", "bcb", "coder", "hacker", "newbie", "guru", "linux", "kylix"};
+const char* const kTopics[] = {"Delphi", "C++ Builder", "Kylix", "Linux", "数据库", "网络", "控件", "报表", "游戏", "综合"};
+const char* const kAreas[] = {"技术讨论", "专区", "基础", "高级", "开发", "编程", "问答", "资源", "灌水", "公告"};
+
+std::string Phrase(Random& r, int words) {
+    std::string text;
+    for (int i = 0; i < words; ++i) {
+        if (r.Chance(30)) {
+            if (!text.empty()) text += ' ';
+            text += r.Pick(kEnglish);
+            text += ' ';
+        } else {
+            text += r.Pick(kChinese);
+        }
+    }
+    return text;
+}
+
+std::string Message(Random& r) {
+    std::string text;
+    int sentences = 2 + static_cast<int>(r.Below(8));
+    for (int i = 0; i < sentences; ++i) {
+        if (i > 0) text += r.Chance(70) ? "\r\n" : "　";
+        text += Phrase(r, 3 + static_cast<int>(r.Below(8)));
+        text += r.Chance(50) ? "。" : "？";
+        if (r.Chance(4)) text += "[img]http://img.zenta.example/" + std::to_string(r.Below(1000)) + ".gif[/img]";
+        if (r.Chance(4)) text += "[url]http://www.zenta.example/t/" + std::to_string(r.Below(100000)) + "[/url]";
+    }
+    return text;
+}
+
+// Days since 1970-01-01 to a civil date (Howard Hinnant's algorithm).
+void CivilFromDays(std::int64_t z, int& y, int& m, int& d) {
+    z += 719468;
+    std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    std::int64_t doe = z - era * 146097;
+    std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    std::int64_t mp = (5 * doy + 2) / 153;
+    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    y = static_cast<int>(yoe + era * 400 + (m <= 2));
+}
+
+// Seconds since 2000-01-01 as yyyymmddhhmmss.
+std::string DateCode(std::int64_t seconds) {
+    int y, m, d;
+    CivilFromDays(10957 + seconds / 86400, y, m, d);
+    std::int64_t s = seconds % 86400;
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%04d%02d%02d%02d%02d%02d", y, m, d, static_cast<int>(s / 3600),
+                  static_cast<int>(s / 60 % 60), static_cast<int>(s % 60));
+    return buffer;
+}
+
+class Insert {
+public:
+    Insert(sqlite3* db, const char* sql) {
+        if (sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK) throw DatabaseError(sqlite3_errmsg(db));
+    }
+    ~Insert() { sqlite3_finalize(stmt_); }
+    Insert& Int(int at, std::int64_t v) { sqlite3_bind_int64(stmt_, at, v); return *this; }
+    Insert& Text(int at, const std::string& v) {
+        sqlite3_bind_text(stmt_, at, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+    Insert& Null(int at) { sqlite3_bind_null(stmt_, at); return *this; }
+    void Run() {
+        if (sqlite3_step(stmt_) != SQLITE_DONE) throw DatabaseError(sqlite3_errmsg(sqlite3_db_handle(stmt_)));
+        sqlite3_reset(stmt_);
+    }
+
+private:
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
+struct Category {
+    std::int64_t id, parent;
+    int level;
+};
+
+BoardFacts Fill(sqlite3* db, const BoardShape& shape) {
+    Random r(shape.seed);
+    const std::int64_t topics = std::max<std::int64_t>(0, shape.topics);
+    const std::int64_t replies = shape.replies >= 0 ? shape.replies : topics * 3;
+    const std::int64_t categoryCount = shape.categories > 0 ? shape.categories : std::clamp<std::int64_t>(topics / 2000, 12, 300);
+    const std::int64_t forumCount = shape.forums > 0 ? shape.forums : std::clamp<std::int64_t>(topics / 500, 8, 2000);
+    const std::int64_t members = std::max<std::int64_t>(20, topics / 20);
+    BoardFacts facts;
+
+    // Categories: a chain five levels deep first, then each new one under an earlier one.
+    std::vector<Category> categories;
+    const std::int64_t topLevel = std::max<std::int64_t>(2, categoryCount / 8);
+    for (std::int64_t id = 1; id <= categoryCount; ++id) {
+        Category c{id, 0, 1};
+        if (id >= 2 && id <= 5) {
+            c.parent = id - 1;
+            c.level = static_cast<int>(id);
+        } else if (id > topLevel + 4) {
+            const Category& p = categories[r.Below(static_cast<std::int64_t>(categories.size()))];
+            if (p.level < 5) c = Category{id, p.id, p.level + 1};
+        }
+        categories.push_back(c);
+    }
+    Insert category(db, "INSERT INTO FORUM_CATEGORY VALUES (?,?,?,?,?)");
+    for (const Category& c : categories)
+        category.Int(1, c.id).Text(2, std::string(r.Pick(kTopics)) + " " + r.Pick(kAreas) + " " + std::to_string(c.id))
+            .Int(3, c.parent).Int(4, r.Below(10)).Int(5, 1).Run();
+
+    // Forums: the first, the busiest, sits on the top level where the tree shows it.
+    std::vector<std::int64_t> forumCategory(forumCount + 1);
+    std::vector<std::int64_t> forumTopics(forumCount + 1);
+    std::vector<std::int64_t> topicForum(topics + 1);
+    for (std::int64_t t = 1; t <= topics; ++t) {
+        std::int64_t f = r.Chance(10) ? 1 : 1 + r.Below(forumCount);
+        topicForum[t] = f;
+        ++forumTopics[f];
+    }
+    Insert forum(db, "INSERT INTO FORUM_FORUM VALUES (?,?,?,?,?)");
+    for (std::int64_t f = 1; f <= forumCount; ++f) {
+        forumCategory[f] = f == 1 ? 1 : categories[r.Below(categoryCount)].id;
+        std::string name = std::string(r.Pick(kTopics)) + r.Pick(kAreas) + " " + std::to_string(f);
+        if (forumTopics[f] > facts.largestForumTopics) {
+            facts.largestForumTopics = forumTopics[f];
+            facts.largestForum = name;
+        }
+        forum.Int(1, f).Int(2, forumCategory[f]).Text(3, name).Text(4, Phrase(r, 6)).Int(5, forumTopics[f]).Run();
+    }
+
+    Insert member(db, "INSERT INTO FORUM_MEMBERS VALUES (?,?,?,?)");
+    for (std::int64_t m = 1; m <= members; ++m) {
+        std::string name = r.Chance(60) ? std::string(r.Pick(kSurnames)) + r.Pick(kGiven) + std::to_string(m)
+                                        : std::string(r.Pick(kHandles)) + "_" + std::to_string(m);
+        member.Int(1, m).Text(2, name).Text(3, "user" + std::to_string(m) + "@mail.zenta.example").Int(4, r.Below(500)).Run();
+    }
+    // About one author in a hundred has left no member row behind.
+    auto author = [&] { return r.Chance(1) ? members + 1 + r.Below(10) : 1 + r.Below(members); };
+
+    // Replies: one topic of the busiest forum draws 5,000 of them when there are enough.
+    std::vector<std::int64_t> replyTopic(replies);
+    std::vector<std::int64_t> topicReplies(topics + 1);
+    std::int64_t busiest = 0;
+    for (std::int64_t t = topics; t >= 1 && busiest == 0; --t)
+        if (topicForum[t] == 1) busiest = t;
+    for (std::int64_t i = 0; i < replies && topics > 0; ++i) {
+        std::int64_t t = (busiest && i < std::min<std::int64_t>(5000, replies / 2)) ? busiest : 1 + r.Below(topics);
+        replyTopic[i] = t;
+        ++topicReplies[t];
+    }
+    for (std::int64_t t = 1; t <= topics; ++t)
+        if (topicReplies[t] > facts.busiestTopicReplies) {
+            facts.busiestTopicReplies = topicReplies[t];
+            facts.busiestTopic = t;
+        }
+
+    const std::int64_t span = 4LL * 365 * 86400;
+    std::vector<std::int64_t> topicTime(topics + 1);
+    Insert topic(db, "INSERT INTO FORUM_TOPICS VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)");
+    for (std::int64_t t = 1; t <= topics; ++t) {
+        topicTime[t] = span * (t - 1) / std::max<std::int64_t>(1, topics) + r.Below(3600);
+        std::string date = DateCode(topicTime[t]);
+        std::int64_t f = topicForum[t];
+        topic.Int(1, t).Int(2, f).Int(3, forumCategory[f]).Int(4, author()).Text(5, Phrase(r, 2 + static_cast<int>(r.Below(6))))
+            .Int(6, r.Below(5000)).Text(7, date).Text(8, Message(r)).Int(9, 1 + r.Below(3)).Int(10, 1 + r.Below(4))
+            .Text(11, r.Chance(5) ? "Y" : "N").Int(12, topicReplies[t]).Text(13, date).Run();
+    }
+
+    Insert reply(db, "INSERT INTO FORUM_REPLY VALUES (?,?,?,?,?,?)");
+    for (std::int64_t i = 0; i < replies && topics > 0; ++i) {
+        std::int64_t t = replyTopic[i];
+        reply.Int(1, i + 1).Int(2, t).Int(3, author()).Text(4, Message(r))
+            .Text(5, DateCode(topicTime[t] + 60 + r.Below(90 * 86400))).Int(6, topicForum[t]).Run();
+    }
+    return facts;
+}
+
+}  // namespace
+
+BoardFacts GenerateBoardArchive(const std::string& path, const BoardShape& shape) {
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec)) throw Error("\"" + path + "\" exists already; it is not overwritten");
+    const std::string part = path + ".part";
+    std::filesystem::remove(part, ec);
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(part.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+        std::string message = db ? sqlite3_errmsg(db) : "out of memory";
+        sqlite3_close(db);
+        throw DatabaseError("Cannot create \"" + part + "\": " + message);
+    }
+    BoardFacts facts;
+    try {
+        ExecuteStatements(db, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN");
+        CreateArchiveTables(db);
+        facts = Fill(db, shape);
+        CreateArchiveIndexes(db);
+        ExecuteStatements(db, "COMMIT; ANALYZE");
+    } catch (...) {
+        sqlite3_close(db);
+        std::filesystem::remove(part, ec);
+        throw;
+    }
+    sqlite3_close(db);
+    std::filesystem::rename(part, path, ec);
+    if (ec) throw Error("Cannot move \"" + part + "\" to \"" + path + "\": " + ec.message());
+    return facts;
+}
+
+}  // namespace zenta

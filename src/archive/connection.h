@@ -1,0 +1,34 @@
+// The connection to one archive: an existing native archive file opened read-write.
+// Queries of several kinds may be open on it at once.
+#pragma once
+
+#include <string>
+
+struct sqlite3;
+
+namespace zenta {
+
+class Connection {
+public:
+    Connection() = default;
+    explicit Connection(const std::string& path) { Open(path); }
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    // Opens an existing archive; never creates one. A missing file, a file that is no
+    // archive or a damaged one raises DatabaseError with a message naming the file.
+    void Open(const std::string& path);
+    void Close();
+    bool Connected() const { return db_ != nullptr; }
+    const std::string& path() const { return path_; }
+
+    // The engine handle; raises DatabaseError when the connection is closed.
+    sqlite3* handle() const;
+
+private:
+    sqlite3* db_ = nullptr;
+    std::string path_;
+};
+
+}  // namespace zenta

@@ -1,0 +1,79 @@
+#include "archive/schema.h"
+
+#include <sqlite3.h>
+
+#include <filesystem>
+
+#include "base/errors.h"
+
+namespace zenta {
+
+// Texts compare without regard to ASCII letter case, as the board's data base compares them.
+// STRICT tables refuse a value that their column cannot hold, as the board's did.
+void CreateArchiveTables(sqlite3* db) {
+    ExecuteStatements(db, R"(
+CREATE TABLE FORUM_CATEGORY (
+  cat_id INTEGER PRIMARY KEY, cat_name TEXT COLLATE NOCASE, cat_pid INTEGER, cat_order INTEGER, cat_status INTEGER
+) STRICT;
+CREATE TABLE FORUM_FORUM (
+  FORUM_ID INTEGER PRIMARY KEY, CAT_ID INTEGER, F_SUBJECT TEXT COLLATE NOCASE, F_DESCRIPTION TEXT COLLATE NOCASE,
+  F_TOPICS INTEGER
+) STRICT;
+CREATE TABLE FORUM_TOPICS (
+  TOPIC_ID INTEGER PRIMARY KEY, FORUM_ID INTEGER, CAT_ID INTEGER, T_AUTHOR INTEGER, t_subject TEXT COLLATE NOCASE,
+  t_view_count INTEGER, t_date TEXT COLLATE NOCASE, t_message TEXT COLLATE NOCASE, t_kind INTEGER, t_language INTEGER,
+  t_good TEXT COLLATE NOCASE, T_REPLIES INTEGER, T_LAST_POST TEXT COLLATE NOCASE
+) STRICT;
+CREATE TABLE FORUM_REPLY (
+  REPLY_ID INTEGER PRIMARY KEY, TOPIC_ID INTEGER, R_AUTHOR INTEGER, R_MESSAGE TEXT COLLATE NOCASE,
+  R_DATE TEXT COLLATE NOCASE, FORUM_ID INTEGER
+) STRICT;
+CREATE TABLE FORUM_MEMBERS (
+  MEMBER_ID INTEGER PRIMARY KEY, M_NAME TEXT COLLATE NOCASE, M_EMAIL TEXT COLLATE NOCASE, M_POSTS INTEGER
+) STRICT;
+)");
+}
+
+void CreateArchiveIndexes(sqlite3* db) {
+    ExecuteStatements(db, R"(
+CREATE INDEX IF NOT EXISTS category_by_parent ON FORUM_CATEGORY (cat_pid, cat_id);
+CREATE INDEX IF NOT EXISTS forum_by_category ON FORUM_FORUM (CAT_ID, FORUM_ID);
+CREATE INDEX IF NOT EXISTS forum_by_subject ON FORUM_FORUM (F_SUBJECT);
+CREATE INDEX IF NOT EXISTS topic_by_forum ON FORUM_TOPICS (FORUM_ID, TOPIC_ID);
+CREATE INDEX IF NOT EXISTS topic_by_author ON FORUM_TOPICS (T_AUTHOR, TOPIC_ID);
+CREATE INDEX IF NOT EXISTS reply_by_topic ON FORUM_REPLY (TOPIC_ID, R_DATE);
+)");
+}
+
+void ExecuteStatements(sqlite3* db, const std::string& sql) {
+    char* error = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+        std::string message = error ? error : sqlite3_errmsg(db);
+        sqlite3_free(error);
+        throw DatabaseError(message);
+    }
+}
+
+void CreateNativeArchive(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec)) throw Error("\"" + path + "\" exists already; it is not overwritten");
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+        std::string message = db ? sqlite3_errmsg(db) : "out of memory";
+        sqlite3_close(db);
+        throw DatabaseError("Cannot create \"" + path + "\": " + message);
+    }
+    try {
+        ExecuteStatements(db, "BEGIN");
+        CreateArchiveTables(db);
+        CreateArchiveIndexes(db);
+        ExecuteStatements(db, "COMMIT");
+    } catch (...) {
+        sqlite3_close(db);
+        std::filesystem::remove(path, ec);
+        throw;
+    }
+    sqlite3_close(db);
+}
+
+}  // namespace zenta

@@ -1,0 +1,27 @@
+// The native archive's schema: the five tables of a board with the columns, in the order,
+// that the board's own archives have, and the indexes the reader's statements need.
+#pragma once
+
+#include <array>
+#include <string>
+
+struct sqlite3;
+
+namespace zenta {
+
+// The five tables, in the order in which a merge copies them.
+inline constexpr std::array<const char*, 5> kArchiveTables = {"FORUM_CATEGORY", "FORUM_FORUM", "FORUM_MEMBERS",
+                                                              "FORUM_REPLY", "FORUM_TOPICS"};
+
+// Creates the five tables in an empty data base; indexes come apart, after a bulk load.
+void CreateArchiveTables(sqlite3* db);
+void CreateArchiveIndexes(sqlite3* db);
+
+// Runs statements that return no rows; an error raises DatabaseError with the engine's text.
+void ExecuteStatements(sqlite3* db, const std::string& sql);
+
+// Creates a new native archive file with tables and indexes and no rows. Refuses a path
+// that exists already.
+void CreateNativeArchive(const std::string& path);
+
+}  // namespace zenta

@@ -1,0 +1,13 @@
+// Opens the archive a command names on its command line.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "archive/connection.h"
+
+namespace zenta::cli {
+
+std::unique_ptr<Connection> OpenArchiveArgument(const std::string& path);
+
+}  // namespace zenta::cli

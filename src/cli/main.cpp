@@ -1,0 +1,24 @@
+// zenta-cli: the reader's core from a shell, for users, scripts, tests and benchmarks.
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+
+#include "base/errors.h"
+#include "cli/commands.h"
+
+int main(int argc, char** argv) {
+    CLI::App app{"Zenta reader: the board archive's tree, topics and pages from the command line"};
+    app.require_subcommand(1);
+    zenta::cli::AddGenerateCommand(app);
+    zenta::cli::AddSqlCommand(app);
+    zenta::cli::AddTreeCommand(app);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e);
+    } catch (const std::exception& e) {
+        std::cerr << "zenta-cli: " << e.what() << "\n";
+        return 1;
+    }
+    return 0;
+}
