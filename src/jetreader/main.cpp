@@ -4,9 +4,10 @@
 //
 //   zenta-jet-reader SOURCE DEST [PROGRESS_FD]
 //
-// Exit 0: DEST holds the complete archive. Otherwise exit 1 and DEST may be partial. Lines on
+// DEST must be new or empty. Exit 0: DEST holds the complete archive. Otherwise exit 1 and DEST may be partial. Lines on
 // PROGRESS_FD: "progress COPIED TOTAL" now and then, "error TEXT" on a failure.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -58,7 +59,8 @@ int main(int argc, char** argv) {
     for (const char* name : {"MDBICONV", "MDB_JET3_CHARSET", "MDBOPTS", "MDBPATH"}) unsetenv(name);
     SilenceLibraryOutput();
 
-    if (access(argv[2], F_OK) == 0) return Fail(std::string(argv[2]) + " exists already");
+    struct stat dest_stat;
+    if (stat(argv[2], &dest_stat) == 0 && dest_stat.st_size > 0) return Fail(std::string(argv[2]) + " is not empty");
     MdbHandle* mdb = mdb_open(argv[1], MDB_NOFLAGS);
     if (!mdb) return Fail("it is no Jet data base libmdb can open");
     sqlite3* dest = nullptr;
