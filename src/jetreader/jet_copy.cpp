@@ -151,8 +151,9 @@ public:
                 if (start & 0x4000) continue;  // deleted
                 if (start & 0x8000) throw Damaged("a row is stored on an overflow page, which is not supported");
                 start &= 0x1FFF;
-                int fields = mdb_crack_row(table_, start, size, fields_);
-                if (fields != static_cast<int>(table_->num_cols)) throw Damaged("a row cannot be taken apart");
+                // A row may count fewer columns than the table (added later: Null) or more
+                // (deleted since); the values are checked one by one below.
+                if (mdb_crack_row(table_, start, size, fields_) < 1) throw Damaged("a row cannot be taken apart");
                 for (unsigned i = 0; i < table_->num_cols; ++i) BindField(insert.get(), i);
                 if (sqlite3_step(insert.get()) != SQLITE_DONE)
                     throw DatabaseError(std::string("table ") + table_->name + ": " + sqlite3_errmsg(dest_));
