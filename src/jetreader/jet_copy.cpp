@@ -148,16 +148,14 @@ public:
                 int start = 0;
                 size_t size = 0;
                 if (mdb_find_row(mdb_, row, &start, &size) != 0) throw Damaged("a row lies outside its page");
-                if (start & 0x4000) continue;  // deleted
-                if (start & 0x8000) throw Damaged("a row is stored on an overflow page, which is not supported");
-                start &= 0x1FFF;
-                // A row may count fewer columns than the table (added later: Null) or more
-                // (deleted since); the values are checked one by one below.
-                if (mdb_crack_row(table_, start, size, fields_) < 1) throw Damaged("a row cannot be taken apart");
-                for (unsigned i = 0; i < table_->num_cols; ++i) BindField(insert.get(), i);
-                if (sqlite3_step(insert.get()) != SQLITE_DONE)
-                    throw DatabaseError(std::string("table ") + table_->name + ": " + sqlite3_errmsg(dest_));
-                sqlite3_reset(insert.get());
+                // Flags as Access writes them (libmdb reads the two the other way round):
+                // 0x8000 a deleted row, or the body of a moved row, reached through its pointer;
+                // 0x4000 a moved row's pointer.
+                if (start & kDeletedRow) continue;
+                if (start & kMovedRow)
+                    CopyMovedRow(start & kOffsetMask, size, insert.get());
+                else
+                    CopyRow(start & kOffsetMask, size, insert.get());
                 ++copied;
                 row_done();
             }
@@ -169,6 +167,39 @@ public:
     }
 
 private:
+    static constexpr int kDeletedRow = 0x8000;
+    static constexpr int kMovedRow = 0x4000;
+    static constexpr int kOffsetMask = 0x1FFF;
+
+    void CopyRow(int start, size_t size, sqlite3_stmt* insert) {
+        // A row may count fewer columns than the table (added later: Null) or more
+        // (deleted since); the values are checked one by one below.
+        if (mdb_crack_row(table_, start, size, fields_) < 1) throw Damaged("a row cannot be taken apart");
+        for (unsigned i = 0; i < table_->num_cols; ++i) BindField(insert, i);
+        if (sqlite3_step(insert) != SQLITE_DONE) throw DatabaseError(std::string("table ") + table_->name + ": " + sqlite3_errmsg(dest_));
+        sqlite3_reset(insert);
+    }
+
+    // A row that grew too big for its page lives on another one; its old place holds the
+    // row number and the page number (three bytes) of the new.
+    void CopyMovedRow(int start, size_t size, sqlite3_stmt* insert) {
+        const unsigned long page_here = table_->cur_phys_pg;
+        const ssize_t page_size = mdb_->fmt->pg_size;
+        for (int hops = 0;; ++hops) {
+            const unsigned char* pointer = mdb_->pg_buf + start;
+            if (size < 4 || hops > 8) throw Damaged("a moved row cannot be found");
+            const int row = pointer[0];
+            const unsigned long page = pointer[1] | (pointer[2] << 8) | (static_cast<unsigned long>(pointer[3]) << 16);
+            if (mdb_read_pg(mdb_, page) != page_size || mdb_find_row(mdb_, row, &start, &size) != 0)
+                throw Damaged("a moved row cannot be found");
+            bool another_pointer = (start & kMovedRow) && !(start & kDeletedRow);
+            start &= kOffsetMask;
+            if (!another_pointer) break;
+        }
+        CopyRow(start, size, insert);
+        if (mdb_read_pg(mdb_, page_here) != page_size) throw Damaged("a page cannot be read again");
+    }
+
     ReadError Damaged(const std::string& what) const { return ReadError(std::string("table ") + table_->name + ": " + what); }
 
     Statement PrepareInsert() {
