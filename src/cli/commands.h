@@ -8,6 +8,9 @@ class App;
 namespace zenta::cli {
 
 void AddGenerateCommand(CLI::App& app);
+void AddListCommand(CLI::App& app);
+void AddPageCommand(CLI::App& app);
+void AddSearchCommand(CLI::App& app);
 void AddSqlCommand(CLI::App& app);
 void AddTreeCommand(CLI::App& app);
 

@@ -10,6 +10,9 @@ int main(int argc, char** argv) {
     CLI::App app{"Zenta reader: the board archive's tree, topics and pages from the command line"};
     app.require_subcommand(1);
     zenta::cli::AddGenerateCommand(app);
+    zenta::cli::AddListCommand(app);
+    zenta::cli::AddPageCommand(app);
+    zenta::cli::AddSearchCommand(app);
     zenta::cli::AddSqlCommand(app);
     zenta::cli::AddTreeCommand(app);
     try {

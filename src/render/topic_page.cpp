@@ -1,0 +1,139 @@
+#include "render/topic_page.h"
+
+#include <utility>
+
+#include "archive/query.h"
+#include "base/codepage.h"
+#include "base/errors.h"
+
+namespace zenta {
+namespace {
+
+// The fixed pieces that are not ASCII, converted once to the narrow code page.
+struct NarrowPieces {
+    std::string replies = ToNarrow("->回复:");
+    std::string postedOn = ToNarrow("　发言日期:");
+    std::string repliedOn = ToNarrow("　日期:");
+    std::string fullWidthSpace = ToNarrow("　");
+    std::string question = ToNarrow("【问题】"), posting = ToNarrow("【发表】"), repost = ToNarrow("【转贴】"),
+                unknownKind = ToNarrow("【未知】");
+    std::string delphi = ToNarrow("【Delphi】"), bcb = ToNarrow("【BCB】"), kylix = ToNarrow("【Kylix】"),
+                linuxLabel = ToNarrow("【Linux】"), unspecified = ToNarrow("【未指定】");
+    std::string gold = ToNarrow("【黄金文章】"), ordinary = ToNarrow("【普通文章】");
+};
+
+const NarrowPieces& Pieces() {
+    static const NarrowPieces pieces;
+    return pieces;
+}
+
+// Header values are shown as text; a Null shows as nothing rather than hiding the topic.
+std::string HeaderText(const Value& value) { return value.AsString(); }
+
+bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+
+}  // namespace
+
+std::vector<ReplyRow> ReadReplies(Connection& connection, const TopicRow& row) {
+    Query query(&connection);
+    query.Close();
+    query.SQL().Clear();
+    query.SQL().Add(
+        "select a.R_MESSAGE,(mid(cstr(a.r_date),1,4)+'-'+mid(cstr(a.r_date),5,2)+'-'+mid(cstr(a.r_date),7,2)) as r_date,"
+        "b.M_NAME as R_AUTHOR from FORUM_REPLY a,FORUM_MEMBERS b where a.R_AUTHOR=b.MEMBER_ID and  a.TOPIC_ID=" +
+        row[4].ColumnText());
+    query.SQL().Add(" order by a.R_DATE  ");
+    query.Open();
+    std::vector<ReplyRow> replies;
+    for (; !query.Eof(); query.Next())
+        replies.push_back({query.FieldByName("R_MESSAGE").AsString(), query.FieldByName("R_date").AsString(),
+                           query.FieldByName("R_AUTHOR").AsString()});
+    query.Close();
+    return replies;
+}
+
+std::string KindLabel(const Value& kind) {
+    try {
+        switch (kind.ColumnNumber()) {
+            case 1: return Pieces().question;
+            case 2: return Pieces().posting;
+            case 3: return Pieces().repost;
+        }
+    } catch (const ConversionError&) {
+    }
+    return Pieces().unknownKind;
+}
+
+std::string LanguageLabel(const Value& language) {
+    try {
+        switch (language.ColumnNumber()) {
+            case 1: return Pieces().delphi;
+            case 2: return Pieces().bcb;
+            case 3: return Pieces().kylix;
+            case 4: return Pieces().linuxLabel;
+        }
+    } catch (const ConversionError&) {
+    }
+    return Pieces().unspecified;
+}
+
+std::string GradeLabel(const Value& grade) {
+    // Only the ASCII letters are upper-cased, so "Y" and "y" are the only gold texts.
+    std::string text = grade.AsString();
+    return text == "Y" || text == "y" ? Pieces().gold : Pieces().ordinary;
+}
+
+std::string ReplaceAllOnCharacters(std::string_view text, std::string_view pattern, std::string_view replacement) {
+    std::string out;
+    out.reserve(text.size());
+    size_t i = 0;
+    while (i < text.size()) {
+        if (text.compare(i, pattern.size(), pattern) == 0) {
+            out += replacement;
+            i += pattern.size();
+            continue;
+        }
+        size_t unit = IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+        out.append(text, i, unit);
+        i += unit;
+    }
+    return out;
+}
+
+std::string BuildTopicPage(const TopicRow& row, const std::vector<ReplyRow>& replies) {
+    std::string page;
+    page += "<body bgcolor=\"#C0C0C0\"><table border=\"0\" width=\"100%\" bgcolor=\"#FFFFFF\" cellspacing=\"1\">"
+            "<tr><td width=\"100%\" bgcolor=\"#339966\">";
+    page += HeaderText(row[0]);
+    page += Pieces().replies;
+    page += HeaderText(row[9]);
+    page += "<br>";
+    page += HeaderText(row[2]);
+    page += "-" + KindLabel(row[6]) + "-" + LanguageLabel(row[7]) + "-" + GradeLabel(row[8]) + ":";
+    page += HeaderText(row[1]);
+    page += Pieces().postedOn;
+    page += HeaderText(row[3]);
+    page += "</td></tr><tr><td width=\"100%\" bgcolor=\"#C0C0C0\">";
+    page += row[5].AsString();
+    page += "</td></tr>";
+    for (const ReplyRow& reply : replies) {
+        page += "<tr><td width=\"100%\" bgcolor=\"#808000\">";
+        page += reply.author;
+        page += Pieces().repliedOn;
+        page += reply.date;
+        page += "</td></tr><tr><td width=\"100%\" bgcolor=\"#FFFFFF\">";
+        page += reply.message;
+        page += "</td></tr>";
+    }
+    page += "</table></body>";
+
+    const std::pair<std::string_view, std::string_view> passes[] = {
+        {"\r\n", "<br>"},    {Pieces().fullWidthSpace, "<br>"}, {"[img]", "<img src="},
+        {"[/img]", ">"},     {"[url]", "<a href="},             {"[/url]", "></a>"}};
+    for (const auto& [pattern, replacement] : passes) page = ReplaceAllOnCharacters(page, pattern, replacement);
+    return page;
+}
+
+std::string MakeTopicPage(Connection& connection, const TopicRow& row) { return BuildTopicPage(row, ReadReplies(connection, row)); }
+
+}  // namespace zenta
