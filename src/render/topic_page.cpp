@@ -30,7 +30,16 @@ const NarrowPieces& Pieces() {
 // Header values are shown as text; a Null shows as nothing rather than hiding the topic.
 std::string HeaderText(const Value& value) { return value.AsString(); }
 
-bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+bool IsLeadByte(char c) { return static_cast<unsigned char>(c) >= 0x81 && static_cast<unsigned char>(c) <= 0xFE; }
+
+// Whether `at` starts a character, reading from `known` (<= at), which does. A byte outside
+// 81..FE always ends its character, so only the run of 81..FE bytes before `at` matters:
+// read from its start, those bytes pair up, and `at` starts a character when they all do.
+bool StartsCharacter(std::string_view text, size_t known, size_t at) {
+    size_t run = 0;
+    while (at - run > known && IsLeadByte(text[at - run - 1])) ++run;
+    return run % 2 == 0;
+}
 
 }  // namespace
 
@@ -85,18 +94,19 @@ std::string GradeLabel(const Value& grade) {
 
 std::string ReplaceAllOnCharacters(std::string_view text, std::string_view pattern, std::string_view replacement) {
     std::string out;
-    out.reserve(text.size());
-    size_t i = 0;
-    while (i < text.size()) {
-        if (text.compare(i, pattern.size(), pattern) == 0) {
+    out.reserve(text.size() + text.size() / 8);
+    size_t known = 0;   // a position known to start a character
+    size_t copied = 0;  // text before this is in `out` already
+    for (size_t at = text.find(pattern); at != std::string_view::npos && !pattern.empty(); at = text.find(pattern, known)) {
+        if (StartsCharacter(text, known, at)) {
+            out.append(text, copied, at - copied);
             out += replacement;
-            i += pattern.size();
-            continue;
+            known = copied = at + pattern.size();
+        } else {
+            known = at + 1;  // `at` is the second byte of a character
         }
-        size_t unit = IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
-        out.append(text, i, unit);
-        i += unit;
     }
+    out.append(text, copied, text.size() - copied);
     return out;
 }
 

@@ -136,6 +136,9 @@ TEST(TopicPage, ReplaceAllMatchesOnlyOnCharacterBoundaries) {
     // 啊 is B0 A1; the full-width space is A1 A1; 、 is A1 A2.
     std::string space = ToNarrow("　");
     EXPECT_EQ(ReplaceAllOnCharacters(ToNarrow("啊、啊　"), space, "_"), ToNarrow("啊、啊_"));
+    EXPECT_EQ(ReplaceAllOnCharacters(ToNarrow("好人啊　好"), space, "_"), ToNarrow("好人啊_好"));
+    EXPECT_EQ(ReplaceAllOnCharacters("\xB0\x41\xA1\xA1", space, "_"), "\xB0\x41_");  // a trail byte below 81
+    EXPECT_EQ(ReplaceAllOnCharacters("\x81\xA1\xA1\xA1\xA1", space, "_"), "\x81\xA1_\xA1");
     EXPECT_EQ(ReplaceAllOnCharacters("aaa", "aa", "b"), "ba");
     EXPECT_EQ(ReplaceAllOnCharacters("[url][url]", "[url]", "[url]"), "[url][url]");
     // A lead byte at the very end stands alone and is copied.
