@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "archive/topic_indexes.h"
 #include "base/errors.h"
 
 namespace zenta {
@@ -43,6 +44,7 @@ CREATE INDEX IF NOT EXISTS topic_by_forum ON FORUM_TOPICS (FORUM_ID, TOPIC_ID);
 CREATE INDEX IF NOT EXISTS topic_by_author ON FORUM_TOPICS (T_AUTHOR, TOPIC_ID);
 CREATE INDEX IF NOT EXISTS reply_by_topic ON FORUM_REPLY (TOPIC_ID, R_DATE);
 )");
+    CreateTopicListIndexes(db);
 }
 
 void ExecuteStatements(sqlite3* db, const std::string& sql) {

@@ -99,6 +99,46 @@ TEST_F(TopicList, ASearchMatchesTitlesOrAuthorsContainingTheWords) {
     }
 }
 
+TEST_F(TopicList, TheTitleIndexGivesExactlyTheRowsThatLikeGives) {
+    // Titles changed after the index was built, letters whose case only the index folds,
+    // wildcards, and a Null title.
+    test::RunSql(dir_.File("a.mdb"), R"(
+INSERT INTO FORUM_TOPICS (TOPIC_ID, FORUM_ID, CAT_ID, T_AUTHOR, t_subject) VALUES
+  (201, 1, 1, 1, 'Café CRASH'), (202, 1, 1, 1, 'CAFÉ crash'), (203, 1, 1, 1, 'old title'), (204, 1, 1, 1, 'gone'),
+  (205, 1, 1, 1, NULL), (206, 1, 1, 1, '数据库连接池'), (207, 1, 1, 1, '数据 库');
+UPDATE FORUM_TOPICS SET t_subject = 'new title' WHERE TOPIC_ID = 203;
+UPDATE FORUM_TOPICS SET TOPIC_ID = 208 WHERE TOPIC_ID = 206;
+DELETE FROM FORUM_TOPICS WHERE TOPIC_ID = 204;
+)");
+    auto likeGives = [&](Connection& connection, const std::string& words) {
+        Query plain(&connection);
+        plain.SQL().Add("select TOPIC_ID from FORUM_TOPICS ,FORUM_MEMBERS where T_AUTHOR=MEMBER_ID and t_subject like ? "
+                        "order by TOPIC_ID desc");
+        plain.Parameters() = {Value::Text("%" + words + "%")};
+        plain.Open();
+        return IdsOf(plain);
+    };
+    const char* words[] = {"café", "CAFÉ", "crash", "title", "old", "gone", "数据库", "据库连", "数据 库", "t_tle", "c%h", "new"};
+    Connection reopened(dir_.File("a.mdb"));
+    for (const char* w : words) {
+        ASSERT_TRUE(SearchTopics(rs_, reopened, SearchBy::Title, ToNarrow(w)));
+        Ids found = IdsOf(rs_);
+        EXPECT_EQ(found, likeGives(reopened, ToNarrow(w))) << w;
+    }
+    ASSERT_TRUE(SearchTopics(rs_, reopened, SearchBy::Title, ToNarrow("café")));
+    EXPECT_EQ(IdsOf(rs_), Ids{201}) << "É and é are different letters to like";
+    ASSERT_TRUE(SearchTopics(rs_, reopened, SearchBy::Title, ToNarrow("数据库")));
+    EXPECT_EQ(IdsOf(rs_), Ids{208}) << "a changed key is followed";
+}
+
+TEST_F(TopicList, ASearchWorksOnAnArchiveWithoutTheTitleIndex) {
+    test::RunSql(dir_.File("a.mdb"), "DROP TABLE topic_title_trigrams; DROP TRIGGER topic_title_insert; "
+                                     "DROP TRIGGER topic_title_delete; DROP TRIGGER topic_title_update;");
+    Connection reopened(dir_.File("a.mdb"));
+    ASSERT_TRUE(SearchTopics(rs_, reopened, SearchBy::Title, "quote"));
+    EXPECT_EQ(IdsOf(rs_), (Ids{107, 106}));
+}
+
 TEST_F(TopicList, BlankWordsRunNothingAndLeaveTheListAsItWas) {
     ListForumTopics(rs_, connection_, ToNarrow("常见问题"));
     for (const char* words : {"", "   ", "\t \r\n"}) {
