@@ -1,7 +1,5 @@
 #include "archive/topic_list.h"
 
-#include <algorithm>
-
 #include "archive/query.h"
 #include "base/trim.h"
 
@@ -19,22 +17,30 @@ std::string SearchSelect() { return std::string(kSelectHead) + "  "; }
 
 constexpr const char* kListingJoin = " FORUM_TOPICS ,FORUM_MEMBERS where  ";
 
-// The trigram index answers a `like` pattern only through a run of three characters
-// without wildcards; with shorter runs it would read every title, as the plain scan does.
-constexpr size_t kTrigram = 3;
-
-size_t LongestLiteralRun(const std::string& narrow) {
-    size_t longest = 0, run = 0;
+// What the trigram index is asked for the words: every run of three characters or more
+// between the wildcards, as a phrase; a title that `like` matches holds each of them.
+// Empty when no run is that long, as the index could then only name every title.
+std::string TrigramQuery(const std::string& narrow) {
+    std::string query, run;
+    size_t characters = 0;
+    auto endRun = [&] {
+        if (characters >= 3) query += (query.empty() ? "\"" : " AND \"") + run + "\"";
+        run.clear();
+        characters = 0;
+    };
     for (size_t i = 0; i < narrow.size(); ++i) {
         unsigned char c = narrow[i];
         if (c == '%' || c == '_') {
-            run = 0;
+            endRun();
             continue;
         }
-        if (c >= 0x81 && c <= 0xFE) ++i;  // the second byte of a two-byte character
-        longest = std::max(longest, ++run);
+        if (c == '"') run += '"';  // a quote inside a phrase is doubled
+        run += narrow[i];
+        if (c >= 0x81 && c <= 0xFE && i + 1 < narrow.size()) run += narrow[++i];  // a two-byte character
+        ++characters;
     }
-    return longest;
+    endRun();
+    return query;
 }
 
 bool HasTitleIndex(Connection& connection) {
@@ -78,11 +84,12 @@ bool SearchTopics(Query& rs, Connection& connection, SearchBy by, const std::str
     std::vector<Value> parameters = {pattern};
     if (by == SearchBy::Title) {
         statement += std::string(" from FORUM_TOPICS ,FORUM_MEMBERS where ") + " T_AUTHOR=MEMBER_ID and  t_SUBJECT like ?";
-        // The index names a superset of the matching topics (it folds more letter cases
-        // than `like` does), and the `like` above keeps exactly the matching ones.
-        if (LongestLiteralRun(trimmed) >= kTrigram && HasTitleIndex(connection)) {
-            statement += " and TOPIC_ID in (select rowid from topic_title_trigrams where t_subject like ?)";
-            parameters.push_back(pattern);
+        // The index names the topics whose titles hold the runs of the words; the `like`
+        // above keeps exactly the matching ones among them.
+        std::string trigrams = TrigramQuery(trimmed);
+        if (!trigrams.empty() && HasTitleIndex(connection)) {
+            statement += " and TOPIC_ID in (select rowid from topic_title_trigrams where topic_title_trigrams match ?)";
+            parameters.push_back(Value::Text(trigrams));
         }
         statement += " order by TOPIC_ID desc";
     } else {
