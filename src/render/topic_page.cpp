@@ -1,5 +1,6 @@
 #include "render/topic_page.h"
 
+#include <array>
 #include <utility>
 
 #include "archive/query.h"
@@ -15,10 +16,11 @@ struct NarrowPieces {
     std::string postedOn = ToNarrow("　发言日期:");
     std::string repliedOn = ToNarrow("　日期:");
     std::string fullWidthSpace = ToNarrow("　");
-    std::string question = ToNarrow("【问题】"), posting = ToNarrow("【发表】"), repost = ToNarrow("【转贴】"),
-                unknownKind = ToNarrow("【未知】");
-    std::string delphi = ToNarrow("【Delphi】"), bcb = ToNarrow("【BCB】"), kylix = ToNarrow("【Kylix】"),
-                linuxLabel = ToNarrow("【Linux】"), unspecified = ToNarrow("【未指定】");
+    std::array<std::string, 3> kinds = {ToNarrow("【问题】"), ToNarrow("【发表】"), ToNarrow("【转贴】")};
+    std::string unknownKind = ToNarrow("【未知】");
+    std::array<std::string, 4> languages = {ToNarrow("【Delphi】"), ToNarrow("【BCB】"), ToNarrow("【Kylix】"),
+                                            ToNarrow("【Linux】")};
+    std::string unspecifiedLanguage = ToNarrow("【未指定】");
     std::string gold = ToNarrow("【黄金文章】"), ordinary = ToNarrow("【普通文章】");
 };
 
@@ -29,6 +31,18 @@ const NarrowPieces& Pieces() {
 
 // Header values are shown as text; a Null shows as nothing rather than hiding the topic.
 std::string HeaderText(const Value& value) { return value.AsString(); }
+
+// The label of a code from 1 to N; any other number, a Null or a text that is no number
+// gives `other`.
+template <size_t N>
+std::string CodeLabel(const Value& code, const std::array<std::string, N>& labels, const std::string& other) {
+    try {
+        std::int32_t number = code.ColumnNumber();
+        if (number >= 1 && number <= static_cast<std::int32_t>(N)) return labels[number - 1];
+    } catch (const ConversionError&) {
+    }
+    return other;
+}
 
 bool IsLeadByte(char c) { return static_cast<unsigned char>(c) >= 0x81 && static_cast<unsigned char>(c) <= 0xFE; }
 
@@ -61,29 +75,10 @@ std::vector<ReplyRow> ReadReplies(Connection& connection, const TopicRow& row) {
     return replies;
 }
 
-std::string KindLabel(const Value& kind) {
-    try {
-        switch (kind.ColumnNumber()) {
-            case 1: return Pieces().question;
-            case 2: return Pieces().posting;
-            case 3: return Pieces().repost;
-        }
-    } catch (const ConversionError&) {
-    }
-    return Pieces().unknownKind;
-}
+std::string KindLabel(const Value& kind) { return CodeLabel(kind, Pieces().kinds, Pieces().unknownKind); }
 
 std::string LanguageLabel(const Value& language) {
-    try {
-        switch (language.ColumnNumber()) {
-            case 1: return Pieces().delphi;
-            case 2: return Pieces().bcb;
-            case 3: return Pieces().kylix;
-            case 4: return Pieces().linuxLabel;
-        }
-    } catch (const ConversionError&) {
-    }
-    return Pieces().unspecified;
+    return CodeLabel(language, Pieces().languages, Pieces().unspecifiedLanguage);
 }
 
 std::string GradeLabel(const Value& grade) {

@@ -40,6 +40,12 @@ TEST(TopicPage, APageWithoutRepliesHasEveryPieceInOrder) {
     EXPECT_EQ(Page(SampleRow()), expected);
 }
 
+TEST(TopicPage, TheFixedChinesePiecesAreGbkBytes) {
+    std::string page = BuildTopicPage(SampleRow(), {});
+    EXPECT_NE(page.find("->\xBB\xD8\xB8\xB4:3<br>"), std::string::npos);  // ->回复:
+    EXPECT_NE(page.find("-\xA1\xBE\xCE\xCA\xCC\xE2\xA1\xBF-"), std::string::npos);  // 【问题】
+}
+
 TEST(TopicPage, RepliesFollowInTheOrderGivenEachInTwoRows) {
     std::vector<ReplyRow> replies = {{ToNarrow("先"), "2003-01-04", ToNarrow("来啊")}, {"", "", "Tom"}};
     std::string page = Page(SampleRow(), replies);
