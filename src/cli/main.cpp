@@ -11,6 +11,9 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     zenta::cli::AddConvertCommand(app);
     zenta::cli::AddGenerateCommand(app);
+    zenta::cli::AddListCommand(app);
+    zenta::cli::AddPageCommand(app);
+    zenta::cli::AddSearchCommand(app);
     zenta::cli::AddSqlCommand(app);
     zenta::cli::AddTreeCommand(app);
     try {
