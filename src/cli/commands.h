@@ -10,5 +10,6 @@ namespace zenta::cli {
 void AddGenerateCommand(CLI::App& app);
 void AddSqlCommand(CLI::App& app);
 void AddTreeCommand(CLI::App& app);
+void AddUnpackCommand(CLI::App& app);
 
 }  // namespace zenta::cli

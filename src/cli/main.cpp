@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
     zenta::cli::AddGenerateCommand(app);
     zenta::cli::AddSqlCommand(app);
     zenta::cli::AddTreeCommand(app);
+    zenta::cli::AddUnpackCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
