@@ -8,6 +8,7 @@ class App;
 namespace zenta::cli {
 
 void AddGenerateCommand(CLI::App& app);
+void AddMergeCommand(CLI::App& app);
 void AddSqlCommand(CLI::App& app);
 void AddTreeCommand(CLI::App& app);
 void AddUnpackCommand(CLI::App& app);

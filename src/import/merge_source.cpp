@@ -1,0 +1,28 @@
+#include "import/merge_source.h"
+
+#include <strings.h>
+
+#include "import/unpack_archive.h"
+
+namespace zenta {
+
+bool IsCompressedArchiveName(std::string_view fileName) {
+    std::string_view name = fileName.substr(fileName.find_last_of('/') + 1);
+    size_t dot = name.find_last_of('.');
+    if (dot == std::string_view::npos) return false;
+    std::string_view extension = name.substr(dot);
+    return extension.size() == 4 && strncasecmp(extension.data(), ".znt", 4) == 0;
+}
+
+std::string UnpackedSourcePath() { return GetSystemDir() + "tmp.tst"; }
+
+std::unique_ptr<Connection> OpenMergeSource(const std::string& fileName) {
+    std::string path = fileName;
+    if (IsCompressedArchiveName(fileName)) {
+        path = UnpackedSourcePath();
+        UnpackArchive(fileName, path);
+    }
+    return std::make_unique<Connection>(path);
+}
+
+}  // namespace zenta

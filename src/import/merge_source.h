@@ -1,0 +1,23 @@
+// The archive a merge reads from, named as the user picked it: a compressed archive (".znt")
+// is unpacked first into the private cache folder, any other file is opened as it is.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "archive/connection.h"
+
+namespace zenta {
+
+// Whether the name's extension, taken from the last "." of the part after the last "/", is
+// ".znt" in any ASCII letter case.
+bool IsCompressedArchiveName(std::string_view fileName);
+
+// Where a compressed source is unpacked: GetSystemDir() followed by "tmp.tst".
+std::string UnpackedSourcePath();
+
+// Opens the source of a merge; unpacking and opening errors go to the caller.
+std::unique_ptr<Connection> OpenMergeSource(const std::string& fileName);
+
+}  // namespace zenta
