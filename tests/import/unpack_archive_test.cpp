@@ -6,10 +6,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <optional>
 
 #include "import/unpack_archive.h"
+#include "support/scoped_environment.h"
 #include "support/test_archive.h"
 
 namespace zenta {
@@ -177,28 +176,6 @@ TEST(UnpackArchive, SharedFixtureUnpacksToItsArchive) {
     EXPECT_EQ(test::ReadFile(dir.File("tmp.tst")), test::ReadFile(test::FixturePath("sample-extra.mdb")));
 }
 
-// Sets environment variables for one test and puts them back afterwards.
-class ScopedEnvironment {
-public:
-    void Set(const char* name, std::optional<std::string> value) {
-        const char* old = std::getenv(name);
-        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        Apply(name, value);
-    }
-    ~ScopedEnvironment() {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) Apply(it->first, it->second);
-    }
-
-private:
-    static void Apply(const char* name, const std::optional<std::string>& value) {
-        if (value)
-            setenv(name, value->c_str(), 1);
-        else
-            unsetenv(name);
-    }
-    std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
-};
-
 mode_t ModeOf(const std::string& path) {
     struct stat st {};
     EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
@@ -207,7 +184,7 @@ mode_t ModeOf(const std::string& path) {
 
 TEST(GetSystemDir, PrivateFolderInTheUsersCache) {
     test::TempDir dir;
-    ScopedEnvironment environment;
+    test::ScopedEnvironment environment;
     struct Case {
         const char* name;
         std::optional<std::string> cache;
@@ -231,7 +208,7 @@ TEST(GetSystemDir, PrivateFolderInTheUsersCache) {
 
 TEST(GetSystemDir, LooseFolderIsMadePrivateAndALinkRefused) {
     test::TempDir dir;
-    ScopedEnvironment environment;
+    test::ScopedEnvironment environment;
     environment.Set("XDG_CACHE_HOME", dir.path());
     std::filesystem::create_directory(dir.File("zenta"));
     chmod(dir.File("zenta").c_str(), 0777);
