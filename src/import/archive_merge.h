@@ -28,7 +28,7 @@ using MergeProgress = std::function<void(std::int64_t done, std::int64_t total)>
 struct MergeOptions {
     // Rows are committed in batches of this many source rows: a merge that is stopped part
     // way leaves whole batches behind, and the main archive stays consistent.
-    std::int64_t batchRows = 5000;
+    std::int64_t batchRows = 20000;
     MergeProgress progress;
 };
 

@@ -232,5 +232,24 @@ TEST_F(Merge, FileThatIsNoArchiveRaisesTheEngineError) {
     EXPECT_THROW(OpenMergeSource(dir_.File("missing.mdb")), DatabaseError);
 }
 
+TEST_F(Merge, CommandLinePrintsOneLinePerTable) {
+    const std::string source = dir_.File("extra.mdb");
+    test::MakeArchive(source, kExtraRows);
+    main_.Close();
+    std::string out;
+    std::string err;
+    ASSERT_EQ(test::RunCli("merge '" + main_path_ + "' '" + source + "'", &out, &err), 0) << err;
+    EXPECT_EQ(out,
+              "FORUM_CATEGORY: 2 added, 2 already present, 0 not copied\n"
+              "FORUM_FORUM: 1 added, 1 already present, 0 not copied\n"
+              "FORUM_MEMBERS: 0 added, 0 already present, 0 not copied (the source archive has no such table)\n"
+              "FORUM_REPLY: 3 added, 2 already present, 0 not copied\n"
+              "FORUM_TOPICS: 2 added, 2 already present, 0 not copied\n");
+    test::ScopedEnvironment environment;
+    environment.Set("XDG_CACHE_HOME", dir_.File("cache"));
+    EXPECT_EQ(test::RunCli("merge '" + main_path_ + "' '" + dir_.File("missing.znt") + "'", &out, &err), 1);
+    EXPECT_NE(err.find("missing.znt"), std::string::npos) << err;
+}
+
 }  // namespace
 }  // namespace zenta
