@@ -16,9 +16,13 @@ std::string CacheFolder() {
 
 }  // namespace
 
-CachedBoard CachedArchive(const std::string& name, const BoardShape& shape) {
+std::string CacheFile(const std::string& name) {
     std::filesystem::create_directories(CacheFolder());
-    CachedBoard board{CacheFolder() + "/" + name + ".mdb", {}};
+    return CacheFolder() + "/" + name;
+}
+
+CachedBoard CachedArchive(const std::string& name, const BoardShape& shape) {
+    CachedBoard board{CacheFile(name + ".mdb"), {}};
     const std::string factsPath = board.path + ".facts";
     if (!std::filesystem::exists(board.path) || !std::filesystem::exists(factsPath)) {
         std::filesystem::remove(board.path);

@@ -145,7 +145,7 @@ CREATE TABLE T (id, name, n);
 INSERT INTO T VALUES (1, 'a', 1), (2, NULL, 2), (NULL, 'c', 3), (4, 'dup', 4), (5, 'e', 5), (6, 'f', 'not a number'),
   (7, 'g', 7);
 )");
-    for (std::int64_t batch : {1, 2, 3, 1000}) {
+    for (std::int64_t batch : {0, 1, 2, 3, 1000}) {
         SCOPED_TRACE(batch);
         test::RunSql(main_path_, "DELETE FROM T WHERE id <> 4");
         Connection from(source);
