@@ -6,7 +6,6 @@
 #include <iostream>
 
 namespace zenta::bench {
-namespace {
 
 std::string CacheFolder() {
     if (const char* folder = std::getenv("ZENTA_BENCH_CACHE")) return folder;
@@ -14,15 +13,9 @@ std::string CacheFolder() {
     return std::string(home ? home : "/tmp") + "/.cache/zenta-bench";
 }
 
-}  // namespace
-
-std::string CacheFile(const std::string& name) {
-    std::filesystem::create_directories(CacheFolder());
-    return CacheFolder() + "/" + name;
-}
-
 CachedBoard CachedArchive(const std::string& name, const BoardShape& shape) {
-    CachedBoard board{CacheFile(name + ".mdb"), {}};
+    std::filesystem::create_directories(CacheFolder());
+    CachedBoard board{CacheFolder() + "/" + name + ".mdb", {}};
     const std::string factsPath = board.path + ".facts";
     if (!std::filesystem::exists(board.path) || !std::filesystem::exists(factsPath)) {
         std::filesystem::remove(board.path);

@@ -13,8 +13,8 @@ struct CachedBoard {
     BoardFacts facts;
 };
 
-// A path in the cache folder (which is created), for files a benchmark derives or writes.
-std::string CacheFile(const std::string& name);
+// The cache folder.
+std::string CacheFolder();
 
 // The archive of that shape under `name`, generated when it is not in the cache yet.
 CachedBoard CachedArchive(const std::string& name, const BoardShape& shape);
