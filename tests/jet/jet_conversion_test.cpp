@@ -261,6 +261,27 @@ TEST_F(JetConversion, CommandLineReadsJetFilesAndConverts) {
     EXPECT_EQ(QueryRows(dest, "SELECT count(*) FROM FORUM_REPLY").at(0).at(0), "10");
     EXPECT_EQ(test::RunCli("convert --quiet '" + test::FixturePath("wide.mdb") + "' '" + dest + "'", &out, &err), 1);
     EXPECT_NE(err.find("exists already"), std::string::npos) << err;
+
+    // A merge would write into the converted copy and lose the rows: refused.
+    std::string jet_main = dir_.File("main.mdb");
+    std::filesystem::copy_file(test::FixturePath("sample.mdb"), jet_main);
+    EXPECT_EQ(test::RunCli("merge '" + jet_main + "' '" + test::FixturePath("wide.mdb") + "'", &out, &err), 1);
+    EXPECT_EQ(err, "zenta-cli: \"" + jet_main + "\" is a Jet archive, which is never written: convert it first (zenta-cli convert)\n");
+}
+
+// The converted copy of a Jet ARCHIVE lives in the temporary folder only while it is opened.
+TEST_F(JetConversion, CommandLineLeavesNoConvertedCopy) {
+    const char* old = std::getenv("TMPDIR");
+    std::string saved = old ? old : "";
+    test::TempDir temp;
+    setenv("TMPDIR", temp.path().c_str(), 1);
+    std::string out, err;
+    int status = test::RunCli("tree '" + test::FixturePath("sample.mdb") + "'", &out, &err);
+    if (old) setenv("TMPDIR", saved.c_str(), 1); else unsetenv("TMPDIR");
+    EXPECT_EQ(status, 0) << err;
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(temp.path())) left.push_back(entry.path().filename().string());
+    EXPECT_TRUE(left.empty()) << left.front();
 }
 
 }  // namespace
