@@ -4,7 +4,7 @@
 #include <strings.h>
 
 #include <charconv>
-#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -14,6 +14,7 @@
 
 #include "archive/schema.h"
 #include "base/errors.h"
+#include "jetreader/jet_date.h"
 #include "jetreader/jet_text.h"
 
 namespace zenta::jet {
@@ -98,29 +99,6 @@ std::string CreateStatement(MdbTableDef* table) {
         sql += std::string(primary ? ", PRIMARY KEY (" : ", UNIQUE (") + keys + ")";
     }
     return sql + ") STRICT";
-}
-
-// Days since 1899-12-30 with the time of day as fraction (for days before, the fraction
-// still counts forward) -> "yyyymmddhhnnss".
-std::string DateCode(double value) {
-    if (!std::isfinite(value) || std::fabs(value) > 3e6) throw ReadError("a date/time value is out of range");
-    double day = std::trunc(value);
-    long seconds = std::lround(std::fabs(value - day) * 86400.0);
-    long days = static_cast<long>(day) + seconds / 86400;
-    seconds %= 86400;
-    // Civil date from a day count (1970-01-01 is day 25569 of this scale).
-    long z = days - 25569 + 719468;
-    long era = (z >= 0 ? z : z - 146096) / 146097;
-    long doe = z - era * 146097;
-    long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    long mp = (5 * doy + 2) / 153;
-    long d = doy - (153 * mp + 2) / 5 + 1;
-    long m = mp < 10 ? mp + 3 : mp - 9;
-    long y = yoe + era * 400 + (m <= 2);
-    char text[96];
-    std::snprintf(text, sizeof text, "%04ld%02ld%02ld%02ld%02ld%02ld", y, m, d, seconds / 3600, seconds / 60 % 60, seconds % 60);
-    return text;
 }
 
 std::string GuidText(const unsigned char* p) {
@@ -303,7 +281,11 @@ private:
                 double d;
                 std::memcpy(&d, &bits, sizeof d);
                 if (col->col_type == MDB_DATETIME)
-                    BindText(st, index, DateCode(d));
+                    {
+                    std::string code = JetDateCode(d);
+                    if (code.empty()) throw Damaged("a date/time value is out of range");
+                    BindText(st, index, code);
+                }
                 else
                     sqlite3_bind_double(st, index, d);
                 break;
