@@ -6,15 +6,12 @@
 #include <iostream>
 
 namespace zenta::bench {
-namespace {
 
 std::string CacheFolder() {
     if (const char* folder = std::getenv("ZENTA_BENCH_CACHE")) return folder;
     const char* home = std::getenv("HOME");
     return std::string(home ? home : "/tmp") + "/.cache/zenta-bench";
 }
-
-}  // namespace
 
 CachedBoard CachedArchive(const std::string& name, const BoardShape& shape) {
     std::filesystem::create_directories(CacheFolder());

@@ -13,6 +13,9 @@ struct CachedBoard {
     BoardFacts facts;
 };
 
+// The cache folder.
+std::string CacheFolder();
+
 // The archive of that shape under `name`, generated when it is not in the cache yet.
 CachedBoard CachedArchive(const std::string& name, const BoardShape& shape);
 

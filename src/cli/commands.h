@@ -7,6 +7,7 @@ class App;
 
 namespace zenta::cli {
 
+void AddConvertCommand(CLI::App& app);
 void AddGenerateCommand(CLI::App& app);
 void AddListCommand(CLI::App& app);
 void AddPageCommand(CLI::App& app);
