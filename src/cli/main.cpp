@@ -12,6 +12,9 @@ int main(int argc, char** argv) {
     zenta::cli::AddConvertCommand(app);
     zenta::cli::AddGenerateCommand(app);
     zenta::cli::AddMergeCommand(app);
+    zenta::cli::AddListCommand(app);
+    zenta::cli::AddPageCommand(app);
+    zenta::cli::AddSearchCommand(app);
     zenta::cli::AddSqlCommand(app);
     zenta::cli::AddTreeCommand(app);
     zenta::cli::AddUnpackCommand(app);
