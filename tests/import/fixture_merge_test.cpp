@@ -4,8 +4,11 @@
 
 #include "archive/connection.h"
 #include "archive/jet_conversion.h"
+#include "archive/query.h"
+#include "archive/topic_list.h"
 #include "archive/schema.h"
 #include "archive_rows.h"
+#include "base/codepage.h"
 #include "import/archive_merge.h"
 #include "import/merge_source.h"
 #include "support/scoped_environment.h"
@@ -90,6 +93,19 @@ TEST_F(FixtureMerge, SampleExtraPlainAndCompressed) {
         // The main archive's own row wins over the duplicate.
         EXPECT_EQ(Rows(*main, "select t_subject from FORUM_TOPICS where TOPIC_ID = 101"),
                   Rows(*Main(std::string(fixture) + ".sample", true), "select t_subject from FORUM_TOPICS where TOPIC_ID = 101"));
+        // The title search finds the new topics: the merge keeps the title index up to date.
+        std::vector<std::string> added = Rows(*main,
+            "select t.TOPIC_ID || '|' || t.t_subject from FORUM_TOPICS t, FORUM_MEMBERS m where t.T_AUTHOR = m.MEMBER_ID "
+            "and t.TOPIC_ID > 200");
+        EXPECT_FALSE(added.empty());
+        for (const std::string& topic : added) {
+            size_t bar = topic.find('|');
+            Query rs(main.get());
+            ASSERT_TRUE(SearchTopics(rs, *main, SearchBy::Title, ToNarrow(topic.substr(bar + 1)))) << topic;
+            bool found = false;
+            for (; !rs.Eof(); rs.Next()) found = found || rs.FieldByName("TOPIC_ID").AsString() == topic.substr(0, bar);
+            EXPECT_TRUE(found) << topic;
+        }
         MergeLines(*main, fixture);
         EXPECT_EQ(Counts(*main), (std::vector<std::int64_t>{21, 20, 17, 231, 69}));
     }
