@@ -87,17 +87,15 @@ std::vector<Column> TableColumns(sqlite3* db, const std::string& table) {
     return columns;
 }
 
-std::string ScalarText(sqlite3* db, const std::string& sql) {
+// The first column of the statement's first row as a number; `fallback` when it fails.
+std::int64_t ScalarNumber(sqlite3* db, const std::string& sql, std::int64_t fallback) {
     Statement statement(db, sql);
-    return statement && sqlite3_step(statement.get()) == SQLITE_ROW
-               ? reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0))
-               : "";
+    return statement && sqlite3_step(statement.get()) == SQLITE_ROW ? sqlite3_column_int64(statement.get(), 0) : fallback;
 }
 
 // The source table's row count; 0 when it cannot be read.
 std::int64_t CountRows(sqlite3* db, const std::string& table) {
-    Statement count(db, "SELECT count(*) FROM " + QuotedName(table));
-    return count && sqlite3_step(count.get()) == SQLITE_ROW ? sqlite3_column_int64(count.get(), 0) : 0;
+    return ScalarNumber(db, "SELECT count(*) FROM " + QuotedName(table), 0);
 }
 
 enum class RowOutcome { Added, AlreadyPresent, Refused, Failed };
@@ -233,10 +231,10 @@ TableCopy CopyTableRows(Connection& destination, Connection& source, const std::
     } else {
         // The key and index pages of a big table are visited in key order, not file order: a
         // larger page cache for the copy saves most of the reads and writes.
-        std::int64_t cachePages = std::stoll(ScalarText(out, "PRAGMA cache_size"));
-        ExecuteStatements(out, "PRAGMA cache_size = -65536");
+        const std::int64_t cacheSize = ScalarNumber(out, "PRAGMA cache_size", -2000);
+        sqlite3_exec(out, "PRAGMA cache_size = -65536", nullptr, nullptr, nullptr);
         RowCopier(out, copy).Run(rows.get(), columns, width, options);
-        ExecuteStatements(out, "PRAGMA cache_size = " + std::to_string(cachePages));
+        sqlite3_exec(out, ("PRAGMA cache_size = " + std::to_string(cacheSize)).c_str(), nullptr, nullptr, nullptr);
     }
     copy.notCopied = std::max<std::int64_t>(0, copy.sourceRows - copy.added - copy.alreadyPresent);
     if (options.progress) options.progress(copy.sourceRows, copy.sourceRows);
