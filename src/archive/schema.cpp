@@ -34,15 +34,42 @@ CREATE TABLE FORUM_MEMBERS (
 )");
 }
 
+namespace {
+
+struct IndexDefinition {
+    const char* name;
+    const char* table;
+    const char* columns;
+};
+
+constexpr IndexDefinition kArchiveIndexes[] = {
+    {"category_by_parent", "FORUM_CATEGORY", "cat_pid, cat_id"},
+    {"forum_by_category", "FORUM_FORUM", "CAT_ID, FORUM_ID"},
+    {"forum_by_subject", "FORUM_FORUM", "F_SUBJECT"},
+    {"topic_by_forum", "FORUM_TOPICS", "FORUM_ID, TOPIC_ID"},
+    {"topic_by_author", "FORUM_TOPICS", "T_AUTHOR, TOPIC_ID"},
+    {"reply_by_topic", "FORUM_REPLY", "TOPIC_ID, R_DATE"},
+};
+
+// Whether the data base has the table with all these columns.
+bool HasColumns(sqlite3* db, const IndexDefinition& index) {
+    std::string probe = std::string("SELECT ") + index.columns + " FROM " + index.table;
+    sqlite3_stmt* statement = nullptr;
+    int rc = sqlite3_prepare_v2(db, probe.c_str(), -1, &statement, nullptr);
+    sqlite3_finalize(statement);
+    return rc == SQLITE_OK;
+}
+
+}  // namespace
+
+// An archive converted from another file may lack a table or a column; its indexes are
+// then passed over.
 void CreateArchiveIndexes(sqlite3* db) {
-    ExecuteStatements(db, R"(
-CREATE INDEX IF NOT EXISTS category_by_parent ON FORUM_CATEGORY (cat_pid, cat_id);
-CREATE INDEX IF NOT EXISTS forum_by_category ON FORUM_FORUM (CAT_ID, FORUM_ID);
-CREATE INDEX IF NOT EXISTS forum_by_subject ON FORUM_FORUM (F_SUBJECT);
-CREATE INDEX IF NOT EXISTS topic_by_forum ON FORUM_TOPICS (FORUM_ID, TOPIC_ID);
-CREATE INDEX IF NOT EXISTS topic_by_author ON FORUM_TOPICS (T_AUTHOR, TOPIC_ID);
-CREATE INDEX IF NOT EXISTS reply_by_topic ON FORUM_REPLY (TOPIC_ID, R_DATE);
-)");
+    for (const IndexDefinition& index : kArchiveIndexes) {
+        if (!HasColumns(db, index)) continue;
+        ExecuteStatements(db, std::string("CREATE INDEX IF NOT EXISTS ") + index.name + " ON " + index.table + " (" +
+                                  index.columns + ");");
+    }
 }
 
 void ExecuteStatements(sqlite3* db, const std::string& sql) {

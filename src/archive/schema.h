@@ -13,7 +13,8 @@ namespace zenta {
 inline constexpr std::array<const char*, 5> kArchiveTables = {"FORUM_CATEGORY", "FORUM_FORUM", "FORUM_MEMBERS",
                                                               "FORUM_REPLY", "FORUM_TOPICS"};
 
-// Creates the five tables in an empty data base; indexes come apart, after a bulk load.
+// Creates the five tables in an empty data base; indexes come apart, after a bulk load,
+// and only on the tables and columns the data base has.
 void CreateArchiveTables(sqlite3* db);
 void CreateArchiveIndexes(sqlite3* db);
 

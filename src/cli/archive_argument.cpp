@@ -1,7 +1,38 @@
 #include "cli/archive_argument.h"
 
-namespace zenta::cli {
+#include <filesystem>
 
-std::unique_ptr<Connection> OpenArchiveArgument(const std::string& path) { return std::make_unique<Connection>(path); }
+#include "archive/archive_format.h"
+#include "archive/jet_conversion.h"
+#include "base/errors.h"
+
+namespace zenta::cli {
+namespace {
+
+// A Jet file is read through a converted copy in a private temporary folder. The copy is
+// removed as soon as it is open: the connection keeps reading it, and nothing is left
+// behind however the command ends.
+std::unique_ptr<Connection> OpenConvertedCopy(const std::string& path) {
+    std::string folder = (std::filesystem::temp_directory_path() / "zenta-cli-XXXXXX").string();
+    if (!mkdtemp(folder.data())) throw Error("Cannot make a temporary folder for converting \"" + path + "\"");
+    std::error_code ec;
+    try {
+        std::string copy = folder + "/converted.mdb";
+        ConvertJetArchive(path, copy);
+        auto connection = std::make_unique<Connection>(copy);
+        std::filesystem::remove_all(folder, ec);
+        return connection;
+    } catch (...) {
+        std::filesystem::remove_all(folder, ec);
+        throw;
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<Connection> OpenArchiveArgument(const std::string& path) {
+    if (DetectArchiveFormat(path) == ArchiveFormat::Jet) return OpenConvertedCopy(path);
+    return std::make_unique<Connection>(path);
+}
 
 }  // namespace zenta::cli

@@ -1,4 +1,5 @@
-// Opens the archive a command names on its command line.
+// Opens the archive a command names on its command line: a native archive, or a Jet file
+// read through a converted copy.
 #pragma once
 
 #include <memory>

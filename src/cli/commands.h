@@ -7,6 +7,7 @@ class App;
 
 namespace zenta::cli {
 
+void AddConvertCommand(CLI::App& app);
 void AddGenerateCommand(CLI::App& app);
 void AddSqlCommand(CLI::App& app);
 void AddTreeCommand(CLI::App& app);

@@ -9,6 +9,7 @@
 int main(int argc, char** argv) {
     CLI::App app{"Zenta reader: the board archive's tree, topics and pages from the command line"};
     app.require_subcommand(1);
+    zenta::cli::AddConvertCommand(app);
     zenta::cli::AddGenerateCommand(app);
     zenta::cli::AddSqlCommand(app);
     zenta::cli::AddTreeCommand(app);

@@ -1,0 +1,22 @@
+// Generated archives for benchmarks, made once and kept in a cache folder between runs
+// ($ZENTA_BENCH_CACHE, else ~/.cache/zenta-bench).
+#pragma once
+
+#include <string>
+
+#include "archive/board_generator.h"
+
+namespace zenta::bench {
+
+struct CachedBoard {
+    std::string path;
+    BoardFacts facts;
+};
+
+// The cache folder.
+std::string CacheFolder();
+
+// The archive of that shape under `name`, generated when it is not in the cache yet.
+CachedBoard CachedArchive(const std::string& name, const BoardShape& shape);
+
+}  // namespace zenta::bench

@@ -1,0 +1,32 @@
+// Converts a Jet (.mdb) archive into a native one. The Jet file is read by the helper program
+// zenta-jet-reader in a process of its own, under memory, processor and time limits, so that
+// a damaged or hostile file can make the conversion fail but never harm the caller.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace zenta {
+
+// Called with the rows copied so far and the rows of all tables together.
+using ConversionProgress = std::function<void(int64_t copied, int64_t total)>;
+
+struct JetConversionOptions {
+    // The helper program; empty: zenta-jet-reader beside the running executable.
+    std::string helper;
+    // Limits of the helper process; zero: a default (the times grow with the file's size).
+    uint64_t address_space = 0;
+    std::chrono::seconds cpu_time{0};
+    std::chrono::seconds wall_time{0};
+};
+
+// Writes the native archive `dest` from the Jet file `source`. `dest` appears only when the
+// conversion is complete; an existing `dest` is refused. A file that cannot be read raises
+// Error "\"<source>\" is not a readable archive: <reason>". An error thrown by `progress`
+// stops the conversion and is passed on.
+void ConvertJetArchive(const std::string& source, const std::string& dest, const ConversionProgress& progress = {},
+                       const JetConversionOptions& options = {});
+
+}  // namespace zenta

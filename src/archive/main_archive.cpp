@@ -1,0 +1,110 @@
+#include "archive/main_archive.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+#include "archive/archive_format.h"
+#include "base/errors.h"
+
+namespace zenta {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Leftovers of an interrupted conversion carry this prefix; only the holder of the lock
+// on the Jet file writes them.
+constexpr const char* kConvertedName = ".zenta.mdb.converted";
+
+class File {
+public:
+    File(const std::string& path, int flags) : fd_(open(path.c_str(), flags | O_CLOEXEC)) {
+        if (fd_ < 0) throw Error("Cannot open \"" + path + "\": " + std::strerror(errno));
+    }
+    ~File() { close(fd_); }
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    int fd() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+void SyncFolder(const std::string& dir) {
+    File folder(dir, O_RDONLY | O_DIRECTORY);
+    if (fsync(folder.fd()) != 0) throw Error("Cannot write in \"" + dir + "\": " + std::strerror(errno));
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat sa, sb;
+    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+void RemoveLeftovers(const std::string& dir) {
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(dir, ec)) {
+        std::string name = entry.path().filename().string();
+        if (name.find(kConvertedName) != std::string::npos) fs::remove(entry.path(), ec);
+    }
+}
+
+// Gives the original a second name, zenta.mdb.jet or the first free zenta.mdb.N.jet. A name
+// that already is the original (an earlier start-up stopped after this step) is taken again.
+std::string KeepOriginal(const std::string& dir, const std::string& main) {
+    for (int n = 0;; ++n) {
+        std::string kept = dir + "/" + kMainArchiveName + (n ? "." + std::to_string(n) : "") + ".jet";
+        if (SameFile(main, kept)) return kept;
+        std::error_code ec;
+        if (fs::exists(kept, ec)) continue;
+        if (link(main.c_str(), kept.c_str()) == 0) return kept;
+        if (errno == EEXIST) continue;
+        // A file system without hard links: a full copy, renamed into place when complete.
+        std::string part = dir + "/" + kConvertedName + ".original";
+        fs::copy_file(main, part, fs::copy_options::overwrite_existing, ec);
+        if (!ec) {
+            File copy(part, O_RDONLY);
+            if (fsync(copy.fd()) != 0 || renameat2(AT_FDCWD, part.c_str(), AT_FDCWD, kept.c_str(), RENAME_NOREPLACE) != 0)
+                ec = std::error_code(errno, std::generic_category());
+        }
+        if (ec) throw Error("Cannot keep the original of \"" + main + "\" as \"" + kept + "\": " + ec.message());
+        return kept;
+    }
+}
+
+}  // namespace
+
+std::string PrepareMainArchive(const std::string& dir, const ConversionProgress& progress, const JetConversionOptions& options) {
+    std::string main = dir + "/" + kMainArchiveName;
+    std::error_code ec;
+    if (!fs::is_regular_file(main, ec) || DetectArchiveFormat(main) != ArchiveFormat::Jet) return "";
+    // The lock lives on the Jet file itself: a second program waits here, then finds the
+    // native archive in its place and has nothing to do.
+    File jet(main, O_RDONLY);
+    if (flock(jet.fd(), LOCK_EX) != 0) throw Error("Cannot lock \"" + main + "\": " + std::strerror(errno));
+    if (!SameFile(main, "/proc/self/fd/" + std::to_string(jet.fd())) || DetectArchiveFormat(main) != ArchiveFormat::Jet) return "";
+
+    RemoveLeftovers(dir);
+    std::string converted = dir + "/" + kConvertedName;
+    // 1. The native archive is written and synced under a name of its own.
+    ConvertJetArchive(main, converted, progress, options);
+    try {
+        // 2. The original gets its second name; zenta.mdb is still the Jet file.
+        std::string kept = KeepOriginal(dir, main);
+        SyncFolder(dir);
+        // 3. One rename puts the native archive in place.
+        if (rename(converted.c_str(), main.c_str()) != 0)
+            throw Error("Cannot put the converted archive in place of \"" + main + "\": " + std::strerror(errno));
+        SyncFolder(dir);
+        return kept;
+    } catch (...) {
+        fs::remove(converted, ec);
+        throw;
+    }
+}
+
+}  // namespace zenta
