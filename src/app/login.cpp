@@ -1,11 +1,14 @@
 // The progress form; see login.h.
 #include "app/login.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QProgressBar>
 #include <QScreen>
 
 namespace zenta {
+
+QPointer<Tlogin_dir> login_dir;
 
 Tlogin_dir::Tlogin_dir(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), progressbar1(new QProgressBar(this)) {
@@ -19,6 +22,12 @@ Tlogin_dir::Tlogin_dir(QWidget* parent)
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
+}
+
+void Tlogin_dir::ShowProgress(int64_t done, int64_t total) {
+    progressbar1->setValue(total > 0 ? static_cast<int>(done * 100 / total) : 100);
+    if (!isVisible()) show();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 }  // namespace zenta

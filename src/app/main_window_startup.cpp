@@ -1,8 +1,11 @@
-// Start-up of the main window: the two first navigations, the main archive and the tree.
+// Start-up of the main window: the two first navigations, the main archive (converted
+// first when it is a Jet file) and the tree.
 #include <QTreeWidget>
 
+#include "app/login.h"
 #include "app/main_window.h"
 #include "archive/category_tree.h"
+#include "archive/main_archive.h"
 #include "base/codepage.h"
 #include "browse/site_links.h"
 #include "browse/web_browser.h"
@@ -25,7 +28,11 @@ void Tindex::FormCreate(QObject* /*Sender*/) {
     try {
         BrowserNavigate(WebBrowser1, QString::fromLatin1(kHomeAddress));
         BrowserNavigate(listinfo, QStringLiteral("about:Please Select Treeview Or Search Function!"));
-        ADOConnection1.Open((folder_ + QStringLiteral("/zenta.mdb")).toStdString());
+        PrepareMainArchive(folder_.toStdString(), [](int64_t copied, int64_t total) {
+            if (login_dir) login_dir->ShowProgress(copied, total);
+        });
+        if (login_dir) login_dir->hide();
+        ADOConnection1.Open(folder_.toStdString() + "/" + kMainArchiveName);
         // Built apart and copied whole, so a partly built tree is never seen.
         TreeNode root;
         BuildCategoryTree(ADOConnection1, root);
@@ -33,6 +40,7 @@ void Tindex::FormCreate(QObject* /*Sender*/) {
         CopyNodes(root, top);
         TreeView1->addTopLevelItem(top);
     } catch (...) {
+        if (login_dir) login_dir->hide();
         ShowMessage(QString::fromUtf8(kNoArchiveMessage));
         terminationRequested_ = true;
     }

@@ -15,8 +15,10 @@ int RunProgram(const QString& folder) {
     QApplication::setApplicationName(QStringLiteral("Zenta"));
     auto window = std::make_unique<Tindex>(folder);
     index = window.get();
+    // Hidden; created before the start-up runs so that a conversion can show it.
+    Tlogin_dir progress;
+    login_dir = &progress;
     window->FormCreate(window.get());
-    Tlogin_dir login_dir;  // created hidden, as it always was
     if (window->TerminationRequested()) return 1;
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         window->move(screen->availableGeometry().center() - window->rect().center());

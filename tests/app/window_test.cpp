@@ -14,9 +14,13 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <QProgressBar>
+
+#include <filesystem>
 #include <fstream>
 #include <functional>
 
+#include "app/login.h"
 #include "app/program.h"
 #include "app/radio_group.h"
 #include "app/status_panel.h"
@@ -52,6 +56,7 @@ private slots:
     void failedStartUpShowsTheOneMessageAndEnds();
     void startedWindowShowsTheBrowserPageAndThePrompt();
     void treeHoldsTheBoardsCategoriesAndForums();
+    void jetMainArchiveIsConvertedBehindTheProgressForm();
     void viewStateFollowsEveryTransition();
     void errorLeavingAHandlerIsReportedWithAFullStop();
 };
@@ -119,6 +124,30 @@ void WindowTest::treeHoldsTheBoardsCategoriesAndForums() {
     QCOMPARE(category->child(0)->text(0), QStringLiteral("综合讨论"));
     QCOMPARE(category->child(1)->text(0), QStringLiteral("C++ 专区"));
     QCOMPARE(category->child(1)->child(0)->text(0), QStringLiteral("标准库"));
+}
+
+void WindowTest::jetMainArchiveIsConvertedBehindTheProgressForm() {
+    if (!FixturesAvailable()) QSKIP("the shared Jet fixtures are not here");
+    TempDir folder;
+    std::filesystem::copy_file(FixturePath("sample.mdb"), folder.File("zenta.mdb"));
+    Tlogin_dir progress;
+    login_dir = &progress;
+    int highest = 0;
+    bool shownWhileCopying = false;
+    connect(progress.progressbar1, &QProgressBar::valueChanged, this, [&](int value) {
+        highest = std::max(highest, value);
+        shownWhileCopying = shownWhileCopying || progress.isVisible();
+    });
+    MessageRecorder messages;
+    Tindex w(QString::fromStdString(folder.path()));
+    w.FormCreate(&w);
+    QVERIFY(messages.messages.empty());
+    QVERIFY(!w.TerminationRequested());
+    QVERIFY(shownWhileCopying);
+    QCOMPARE(highest, 100);
+    QVERIFY(!progress.isVisible());
+    QVERIFY(w.TreeView1->topLevelItem(0)->childCount() > 0);
+    QVERIFY(std::filesystem::exists(folder.File("zenta.mdb.jet")));
 }
 
 void WindowTest::viewStateFollowsEveryTransition() {
