@@ -96,9 +96,6 @@ Tindex::Tindex(QString folder, QWidget* parent)
       folder_(folder.isEmpty() ? QCoreApplication::applicationDirPath() : std::move(folder)) {
     setWindowTitle(QStringLiteral("Zenta"));
     setFont(WindowFont(13));
-    QPalette workspace = palette();
-    workspace.setColor(QPalette::Window, workspace.color(QPalette::Mid));
-    setPalette(workspace);
     resize(742, 558);  // a 750 × 585 window with its frame
 
     CreateTopBar();
@@ -214,12 +211,13 @@ void Tindex::CreateLegmanPage() {
     sky.setColor(QPalette::Window, QColor(0xa6, 0xca, 0xf0));
     Panel1->setPalette(sky);
     Panel1->setAutoFillBackground(true);
-    // The label lies under the radio group, as it always did.
+    // The label lies under the radio group, which covers it, as it always did.
     Label2 = new QLabel(QStringLiteral("搜寻文章"), Panel1);
     Label2->setGeometry(32, 32, 65, 17);
     RadioGroup1 = new RadioGroup(QStringLiteral("Select Condition"),
                                  {QStringLiteral("Article Title"), QStringLiteral("Article Author")}, Panel1);
     RadioGroup1->setGeometry(8, 8, 137, 81);
+    RadioGroup1->setAutoFillBackground(true);
     RadioGroup1->SetItemIndex(0);
     Edit2 = new QLineEdit(Panel1);
     Edit2->setGeometry(156, 20, 264, 19);
