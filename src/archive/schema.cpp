@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "archive/topic_indexes.h"
 #include "base/errors.h"
 
 namespace zenta {
@@ -70,6 +71,7 @@ void CreateArchiveIndexes(sqlite3* db) {
         ExecuteStatements(db, std::string("CREATE INDEX IF NOT EXISTS ") + index.name + " ON " + index.table + " (" +
                                   index.columns + ");");
     }
+    CreateTopicListIndexes(db);
 }
 
 void ExecuteStatements(sqlite3* db, const std::string& sql) {

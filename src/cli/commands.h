@@ -9,7 +9,12 @@ namespace zenta::cli {
 
 void AddConvertCommand(CLI::App& app);
 void AddGenerateCommand(CLI::App& app);
+void AddListCommand(CLI::App& app);
+void AddPageCommand(CLI::App& app);
+void AddSearchCommand(CLI::App& app);
+void AddMergeCommand(CLI::App& app);
 void AddSqlCommand(CLI::App& app);
 void AddTreeCommand(CLI::App& app);
+void AddUnpackCommand(CLI::App& app);
 
 }  // namespace zenta::cli

@@ -11,8 +11,13 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     zenta::cli::AddConvertCommand(app);
     zenta::cli::AddGenerateCommand(app);
+    zenta::cli::AddListCommand(app);
+    zenta::cli::AddMergeCommand(app);
+    zenta::cli::AddPageCommand(app);
+    zenta::cli::AddSearchCommand(app);
     zenta::cli::AddSqlCommand(app);
     zenta::cli::AddTreeCommand(app);
+    zenta::cli::AddUnpackCommand(app);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

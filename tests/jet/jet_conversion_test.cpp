@@ -175,7 +175,7 @@ TEST_F(JetConversion, PrimaryKeyRefusesDuplicatesAsJetDoes) {
 }
 
 TEST_F(JetConversion, CreatesTheReadersIndexes) {
-    EXPECT_EQ(Value("sample-extra.mdb", "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name NOT LIKE 'sqlite_%'"), "6");
+    EXPECT_EQ(Value("sample-extra.mdb", "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name NOT LIKE 'sqlite_%'"), "7");
 }
 
 TEST_F(JetConversion, ReportsProgressUpToAllRows) {

@@ -1,0 +1,122 @@
+#include "archive/topic_list.h"
+
+#include "archive/query.h"
+#include "base/trim.h"
+
+namespace zenta {
+namespace {
+
+// The select list both forms share; its doubled spaces are the board's own.
+constexpr const char* kSelectHead =
+    "select t_subject as Title,t_view_count as ReadingTimes,M_NAME as Speaker,"
+    "(mid(cstr(t_date),1,4)+'-'+mid(cstr(t_date),5,2)+'-'+mid(cstr(t_date),7,2))  as SpeakDate,"
+    "TOPIC_ID,t_message, t_kind,t_language,t_good,T_REPLIES";
+
+std::string ListingSelect() { return std::string(kSelectHead) + " from "; }
+std::string SearchSelect() { return std::string(kSelectHead) + "  "; }
+
+constexpr const char* kListingJoin = " FORUM_TOPICS ,FORUM_MEMBERS where  ";
+
+// What the trigram index is asked for the words: every run of three characters or more
+// between the wildcards, as a phrase; a title that `like` matches holds each of them.
+// Empty when no run is that long, as the index could then only name every title.
+std::string TrigramQuery(const std::string& narrow) {
+    std::string query, run;
+    size_t characters = 0;
+    auto endRun = [&] {
+        if (characters >= 3) query += (query.empty() ? "\"" : " AND \"") + run + "\"";
+        run.clear();
+        characters = 0;
+    };
+    for (size_t i = 0; i < narrow.size(); ++i) {
+        unsigned char c = narrow[i];
+        if (c == '%' || c == '_') {
+            endRun();
+            continue;
+        }
+        if (c == '"') run += '"';  // a quote inside a phrase is doubled
+        run += narrow[i];
+        if (c >= 0x81 && c <= 0xFE && i + 1 < narrow.size()) run += narrow[++i];  // a two-byte character
+        ++characters;
+    }
+    endRun();
+    return query;
+}
+
+bool HasTitleIndex(Connection& connection) {
+    Query query(&connection);
+    query.SQL().Add("select name from sqlite_master where type='table' and name='topic_title_trigrams'");
+    query.Open();
+    return !query.Eof();
+}
+
+// Binds the connection, then replaces the statement, as every refill of `rs` begins.
+// Every statement picks the keys of its topics in a subquery, so that the engine walks
+// them from the highest and yields the first rows at once, instead of sorting every row
+// with its text first; the rows and their order are those of the board's statements.
+void Reset(Query& rs, Connection& connection) {
+    rs.SetConnection(&connection);
+    rs.Close();
+    rs.SQL().Clear();
+    rs.Parameters().clear();
+}
+
+}  // namespace
+
+void ListForumTopics(Query& rs, Connection& connection, const std::string& caption) {
+    Value name = Value::Text(Trim(caption));
+    Reset(rs, connection);
+    rs.SQL().Add(ListingSelect());
+    rs.SQL().Add(kListingJoin);
+    rs.SQL().Add(
+        "(T_AUTHOR=MEMBER_ID) and  TOPIC_ID in (select TOPIC_ID from FORUM_TOPICS where "
+        "(CAT_ID in (select CAT_ID from FORUM_FORUM where F_SUBJECT=?)) and "
+        "(FORUM_ID in (select FORUM_ID from FORUM_FORUM where F_SUBJECT=?))) order by TOPIC_ID desc");
+    rs.Parameters() = {name, name};
+    rs.Open();
+}
+
+bool SearchTopics(Query& rs, Connection& connection, SearchBy by, const std::string& words) {
+    std::string trimmed = Trim(words);
+    if (trimmed.empty()) return false;
+    Value pattern = Value::Text("%" + trimmed + "%");
+    std::string statement = SearchSelect();
+    std::vector<Value> parameters = {pattern};
+    if (by == SearchBy::Title) {
+        statement += std::string(" from FORUM_TOPICS ,FORUM_MEMBERS where ") + " T_AUTHOR=MEMBER_ID and  t_SUBJECT like ?";
+        // The index names the topics whose titles hold the runs of the words; the `like`
+        // above keeps exactly the matching ones among them.
+        std::string trigrams = TrigramQuery(trimmed);
+        if (!trigrams.empty() && HasTitleIndex(connection)) {
+            statement += " and TOPIC_ID in (select rowid from topic_title_trigrams where topic_title_trigrams match ?)";
+            parameters.push_back(Value::Text(trigrams));
+        }
+        statement += " order by TOPIC_ID desc";
+    } else {
+        statement += std::string("from FORUM_TOPICS ,FORUM_MEMBERS where") +
+                     " T_AUTHOR=MEMBER_ID and  TOPIC_ID in (select TOPIC_ID from FORUM_TOPICS where "
+                     "T_AUTHOR in (select MEMBER_ID from FORUM_MEMBERS where M_NAME like ?)) order by TOPIC_ID desc";
+    }
+    Reset(rs, connection);
+    rs.SQL().Add(statement);
+    rs.Parameters() = std::move(parameters);
+    rs.Open();
+    return true;
+}
+
+void OpenTopicRow(Query& rs, Connection& connection, std::int64_t topicId) {
+    Reset(rs, connection);
+    rs.SQL().Add(ListingSelect());
+    rs.SQL().Add(kListingJoin);
+    rs.SQL().Add("(T_AUTHOR=MEMBER_ID) and (TOPIC_ID=?)");
+    rs.Parameters() = {Value::Integer(topicId)};
+    rs.Open();
+}
+
+TopicRow ReadTopicRow(const Query& rs) {
+    TopicRow row;
+    for (size_t i = 0; i < row.size(); ++i) row[i] = rs.Fields(static_cast<int>(i));
+    return row;
+}
+
+}  // namespace zenta

@@ -1,0 +1,43 @@
+// The topic list: the forum listing and the search that fill the window's topic list `rs`,
+// and the topic row, the ten columns both of them yield in a fixed order.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "base/value.h"
+
+namespace zenta {
+
+class Connection;
+class Query;
+
+// The topic row's column names, by position; the topic page reads a row by these positions.
+inline constexpr std::array<const char*, 10> kTopicRowColumns = {
+    "Title", "ReadingTimes", "Speaker", "SpeakDate", "TOPIC_ID", "t_message", "t_kind", "t_language", "t_good", "T_REPLIES"};
+
+// The values of one topic row, by position.
+using TopicRow = std::array<Value, 10>;
+
+// What a search matches: the selected item of the "Select Condition" group.
+enum class SearchBy { Title = 0, Author = 1 };
+
+// Fills `rs` with the topics of every forum named by the caption (trimmed first), highest
+// TOPIC_ID first. The caption travels as a parameter, so a name with a quote lists too.
+// A failure raises the engine's error and leaves `rs` closed.
+void ListForumTopics(Query& rs, Connection& connection, const std::string& caption);
+
+// Fills `rs` with the topics whose title, or whose author's name, contains the words
+// (trimmed first; "%" and "_" in them stay wildcards), highest TOPIC_ID first. Blank words
+// run nothing and give false, leaving `rs` as it was.
+bool SearchTopics(Query& rs, Connection& connection, SearchBy by, const std::string& words);
+
+// Fills `rs` with the topic row of one topic, as a listing would show it: no row when there
+// is no such topic or its author has no member row.
+void OpenTopicRow(Query& rs, Connection& connection, std::int64_t topicId);
+
+// The current row of an open topic list, by position.
+TopicRow ReadTopicRow(const Query& rs);
+
+}  // namespace zenta

@@ -1,0 +1,231 @@
+#include "import/archive_merge.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+
+#include "archive/connection.h"
+#include "archive/schema.h"
+#include "base/trim.h"
+
+namespace zenta {
+namespace {
+
+class Statement {
+public:
+    // Leaves the statement empty when the engine refuses it; message() says why.
+    Statement(sqlite3* db, const std::string& sql) {
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt_, nullptr) != SQLITE_OK) message_ = sqlite3_errmsg(db);
+    }
+    ~Statement() { sqlite3_finalize(stmt_); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    sqlite3_stmt* get() const { return stmt_; }
+    explicit operator bool() const { return stmt_ != nullptr; }
+    const std::string& message() const { return message_; }
+
+private:
+    sqlite3_stmt* stmt_ = nullptr;
+    std::string message_;
+};
+
+std::string QuotedName(const std::string& name) {
+    std::string quoted = "\"";
+    for (char c : name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return quoted + "\"";
+}
+
+struct Column {
+    std::string name;
+    bool key = false;
+};
+
+// The destination's columns in their order; none when the table does not exist.
+std::vector<Column> TableColumns(sqlite3* db, const std::string& table) {
+    std::vector<Column> columns;
+    Statement info(db, "SELECT name, pk FROM pragma_table_info(?)");
+    if (!info) return columns;
+    sqlite3_bind_text(info.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
+    while (sqlite3_step(info.get()) == SQLITE_ROW)
+        columns.push_back({reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 0)), sqlite3_column_int(info.get(), 1) > 0});
+    return columns;
+}
+
+std::string ScalarText(sqlite3* db, const std::string& sql) {
+    Statement statement(db, sql);
+    return statement && sqlite3_step(statement.get()) == SQLITE_ROW
+               ? reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0))
+               : "";
+}
+
+// The source table's row count; 0 when it cannot be read.
+std::int64_t CountRows(sqlite3* db, const std::string& table) {
+    Statement count(db, "SELECT count(*) FROM " + QuotedName(table));
+    return count && sqlite3_step(count.get()) == SQLITE_ROW ? sqlite3_column_int64(count.get(), 0) : 0;
+}
+
+enum class RowOutcome { Added, AlreadyPresent, Refused, Failed };
+
+RowOutcome ClassifyInsert(int rc) {
+    switch (rc) {
+        case SQLITE_DONE: return RowOutcome::Added;
+        case SQLITE_CONSTRAINT_PRIMARYKEY:
+        case SQLITE_CONSTRAINT_UNIQUE:
+        case SQLITE_CONSTRAINT_ROWID: return RowOutcome::AlreadyPresent;
+        case SQLITE_CONSTRAINT_NOTNULL:
+        case SQLITE_CONSTRAINT_CHECK:
+        case SQLITE_CONSTRAINT_FOREIGNKEY:
+        case SQLITE_CONSTRAINT_TRIGGER: return RowOutcome::Refused;
+        // A value the column cannot take, a full disk, a damaged file: the table's copy ends.
+        default: return RowOutcome::Failed;
+    }
+}
+
+// The rows of one table, appended in batches, each batch one transaction.
+class RowCopier {
+public:
+    RowCopier(sqlite3* destination, TableCopy& copy) : db_(destination), copy_(copy) {}
+
+    // Copies from the open source statement; the first `width` columns go to `columns`.
+    void Run(sqlite3_stmt* rows, const std::vector<Column>& columns, int width, const MergeOptions& options) {
+        std::string names;
+        std::string marks;
+        std::vector<int> keys;
+        for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
+            if (i < width) {
+                names += (i ? ", " : "") + QuotedName(columns[i].name);
+                marks += i ? ", ?" : "?";
+            }
+            if (columns[i].key) keys.push_back(i);
+        }
+        Statement insert(db_, "INSERT INTO " + QuotedName(copy_.table) + " (" + names + ") VALUES (" + marks + ")");
+        if (!insert) return Fail(insert.message());
+        const std::int64_t batchRows = std::max<std::int64_t>(1, options.batchRows);
+        std::int64_t done = 0;
+        while (Begin()) {
+            int rc = SQLITE_ROW;
+            for (std::int64_t inBatch = 0; inBatch < batchRows; ++inBatch) {
+                rc = sqlite3_step(rows);
+                if (rc != SQLITE_ROW) break;
+                if (!CopyRow(rows, insert.get(), width, keys)) break;
+                ++done;
+            }
+            if (!Commit() || rc != SQLITE_ROW || !copy_.problem.empty()) {
+                if (rc != SQLITE_ROW && rc != SQLITE_DONE) Fail(sqlite3_errmsg(sqlite3_db_handle(rows)));
+                break;
+            }
+            if (options.progress) options.progress(done, copy_.sourceRows);
+        }
+    }
+
+private:
+    // False when the row's error ends the table's copy.
+    bool CopyRow(sqlite3_stmt* rows, sqlite3_stmt* insert, int width, const std::vector<int>& keys) {
+        // The board's data base refuses a row without its key; SQLite would make one up.
+        for (int key : keys) {
+            if (key >= width || sqlite3_column_type(rows, key) == SQLITE_NULL) return true;
+        }
+        for (int i = 0; i < width; ++i) sqlite3_bind_value(insert, i + 1, sqlite3_column_value(rows, i));
+        int rc = sqlite3_step(insert);
+        int extended = sqlite3_extended_errcode(db_);
+        sqlite3_reset(insert);
+        switch (ClassifyInsert(rc == SQLITE_DONE ? rc : extended)) {
+            case RowOutcome::Added: ++pending_; return true;
+            case RowOutcome::AlreadyPresent: ++copy_.alreadyPresent; return true;
+            case RowOutcome::Refused: return true;
+            case RowOutcome::Failed: Fail(sqlite3_errmsg(db_)); return false;
+        }
+        return false;
+    }
+
+    bool Begin() {
+        if (sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK) return true;
+        Fail(sqlite3_errmsg(db_));
+        return false;
+    }
+
+    // Keeps the batch's rows; an engine that rolled the batch back already loses them.
+    bool Commit() {
+        if (sqlite3_get_autocommit(db_)) {
+            Fail("the engine rolled the last batch back");
+            pending_ = 0;
+            return false;
+        }
+        if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+            Fail(sqlite3_errmsg(db_));
+            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+            pending_ = 0;
+            return false;
+        }
+        copy_.added += pending_;
+        pending_ = 0;
+        return true;
+    }
+
+    void Fail(const std::string& message) {
+        if (copy_.problem.empty()) copy_.problem = message;
+    }
+
+    sqlite3* db_;
+    TableCopy& copy_;
+    std::int64_t pending_ = 0;
+};
+
+}  // namespace
+
+TableCopy CopyTableRows(Connection& destination, Connection& source, const std::string& destinationTable,
+                        const std::string& sourceTable, const MergeOptions& options) {
+    TableCopy copy;
+    copy.table = Trim(destinationTable);
+    const std::string from = Trim(sourceTable);
+    sqlite3* out = destination.handle();
+    sqlite3* in = source.handle();
+    std::vector<Column> columns = TableColumns(out, copy.table);
+    Statement rows(in, "SELECT * FROM " + QuotedName(from));
+    copy.sourceRows = rows ? CountRows(in, from) : 0;
+    int width = rows ? sqlite3_column_count(rows.get()) : 0;
+    if (columns.empty()) {
+        copy.problem = "the main archive has no such table";
+    } else if (!rows) {
+        copy.problem = "the source archive has no such table";
+    } else if (width > static_cast<int>(columns.size())) {
+        // Its first row already fails, so the table contributes nothing.
+        if (copy.sourceRows > 0)
+            copy.problem = "the source table has " + std::to_string(width) + " columns, the main archive's " +
+                           std::to_string(columns.size());
+    } else {
+        // The key and index pages of a big table are visited in key order, not file order: a
+        // larger page cache for the copy saves most of the reads and writes.
+        std::int64_t cachePages = std::stoll(ScalarText(out, "PRAGMA cache_size"));
+        ExecuteStatements(out, "PRAGMA cache_size = -65536");
+        RowCopier(out, copy).Run(rows.get(), columns, width, options);
+        ExecuteStatements(out, "PRAGMA cache_size = " + std::to_string(cachePages));
+    }
+    copy.notCopied = std::max<std::int64_t>(0, copy.sourceRows - copy.added - copy.alreadyPresent);
+    if (options.progress) options.progress(copy.sourceRows, copy.sourceRows);
+    return copy;
+}
+
+std::vector<TableCopy> MergeArchive(Connection& destination, Connection& source, const MergeOptions& options) {
+    std::int64_t total = 0;
+    for (const char* table : kArchiveTables) total += CountRows(source.handle(), table);
+    std::int64_t before = 0;
+    MergeOptions perTable = options;
+    if (options.progress)
+        perTable.progress = [&](std::int64_t done, std::int64_t) { options.progress(std::min(total, before + done), total); };
+    std::vector<TableCopy> copies;
+    for (const char* table : kArchiveTables) {
+        copies.push_back(CopyTableRows(destination, source, table, table, perTable));
+        before += copies.back().sourceRows;
+    }
+    return copies;
+}
+
+std::string DescribeTableCopy(const TableCopy& copy) {
+    std::string line = copy.table + ": " + std::to_string(copy.added) + " added, " + std::to_string(copy.alreadyPresent) +
+                       " already present, " + std::to_string(copy.notCopied) + " not copied";
+    if (!copy.problem.empty()) line += " (" + copy.problem + ")";
+    return line;
+}
+
+}  // namespace zenta

@@ -1,0 +1,48 @@
+// Merging another archive into the main one: every row of the five tables appended to the
+// table of the same name, columns matched by position. A row the main archive refuses is
+// dropped and the merge goes on, so an archive can be merged any number of times.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace zenta {
+
+class Connection;
+
+// What became of one table's rows; added + alreadyPresent + notCopied == sourceRows.
+struct TableCopy {
+    std::string table;
+    std::int64_t sourceRows = 0;      // 0 when the source has no such table
+    std::int64_t added = 0;
+    std::int64_t alreadyPresent = 0;  // refused: the main archive holds the key already
+    std::int64_t notCopied = 0;       // refused for another reason, or never reached
+    std::string problem;              // why the table was skipped or its copy ended early
+};
+
+// Rows done of the rows in the source, called as the copy goes on.
+using MergeProgress = std::function<void(std::int64_t done, std::int64_t total)>;
+
+struct MergeOptions {
+    // Rows are committed in batches of this many source rows: a merge that is stopped part
+    // way leaves whole batches behind, and the main archive stays consistent.
+    std::int64_t batchRows = 20000;
+    MergeProgress progress;
+};
+
+// Appends every row of `sourceTable` to `destinationTable` (both names trimmed). A table
+// missing on either side is skipped. A row refused for a duplicate key or a missing
+// required value (a Null key included) is dropped; any other error ends the table's copy,
+// and the rows committed before it stay. Raises nothing for what happens to the rows.
+TableCopy CopyTableRows(Connection& destination, Connection& source, const std::string& destinationTable,
+                        const std::string& sourceTable, const MergeOptions& options = {});
+
+// Copies the five tables in their merge order; progress counts the rows of all five.
+std::vector<TableCopy> MergeArchive(Connection& destination, Connection& source, const MergeOptions& options = {});
+
+// One line of the closing report, e.g. "FORUM_REPLY: 21 added, 3 already present, 0 not copied".
+std::string DescribeTableCopy(const TableCopy& copy);
+
+}  // namespace zenta

@@ -1,0 +1,144 @@
+#include "render/topic_page.h"
+
+#include <array>
+#include <utility>
+
+#include "archive/query.h"
+#include "base/codepage.h"
+#include "base/errors.h"
+
+namespace zenta {
+namespace {
+
+// The fixed pieces that are not ASCII, converted once to the narrow code page.
+struct NarrowPieces {
+    std::string replies = ToNarrow("->回复:");
+    std::string postedOn = ToNarrow("　发言日期:");
+    std::string repliedOn = ToNarrow("　日期:");
+    std::string fullWidthSpace = ToNarrow("　");
+    std::array<std::string, 3> kinds = {ToNarrow("【问题】"), ToNarrow("【发表】"), ToNarrow("【转贴】")};
+    std::string unknownKind = ToNarrow("【未知】");
+    std::array<std::string, 4> languages = {ToNarrow("【Delphi】"), ToNarrow("【BCB】"), ToNarrow("【Kylix】"),
+                                            ToNarrow("【Linux】")};
+    std::string unspecifiedLanguage = ToNarrow("【未指定】");
+    std::string gold = ToNarrow("【黄金文章】"), ordinary = ToNarrow("【普通文章】");
+};
+
+const NarrowPieces& Pieces() {
+    static const NarrowPieces pieces;
+    return pieces;
+}
+
+// Header values are shown as text; a Null shows as nothing rather than hiding the topic.
+std::string HeaderText(const Value& value) { return value.AsString(); }
+
+// The label of a code from 1 to N; any other number, a Null or a text that is no number
+// gives `other`.
+template <size_t N>
+std::string CodeLabel(const Value& code, const std::array<std::string, N>& labels, const std::string& other) {
+    try {
+        std::int32_t number = code.ColumnNumber();
+        if (number >= 1 && number <= static_cast<std::int32_t>(N)) return labels[number - 1];
+    } catch (const ConversionError&) {
+    }
+    return other;
+}
+
+bool IsLeadByte(char c) { return static_cast<unsigned char>(c) >= 0x81 && static_cast<unsigned char>(c) <= 0xFE; }
+
+// Whether `at` starts a character, reading from `known` (<= at), which does. A byte outside
+// 81..FE always ends its character, so only the run of 81..FE bytes before `at` matters:
+// read from its start, those bytes pair up, and `at` starts a character when they all do.
+bool StartsCharacter(std::string_view text, size_t known, size_t at) {
+    size_t run = 0;
+    while (at - run > known && IsLeadByte(text[at - run - 1])) ++run;
+    return run % 2 == 0;
+}
+
+}  // namespace
+
+std::vector<ReplyRow> ReadReplies(Connection& connection, const TopicRow& row) {
+    Query query(&connection);
+    query.Close();
+    query.SQL().Clear();
+    query.SQL().Add(
+        "select a.R_MESSAGE,(mid(cstr(a.r_date),1,4)+'-'+mid(cstr(a.r_date),5,2)+'-'+mid(cstr(a.r_date),7,2)) as r_date,"
+        "b.M_NAME as R_AUTHOR from FORUM_REPLY a,FORUM_MEMBERS b where a.R_AUTHOR=b.MEMBER_ID and  a.TOPIC_ID=" +
+        row[4].ColumnText());
+    query.SQL().Add(" order by a.R_DATE  ");
+    query.Open();
+    std::vector<ReplyRow> replies;
+    for (; !query.Eof(); query.Next())
+        replies.push_back({query.FieldByName("R_MESSAGE").AsString(), query.FieldByName("R_date").AsString(),
+                           query.FieldByName("R_AUTHOR").AsString()});
+    query.Close();
+    return replies;
+}
+
+std::string KindLabel(const Value& kind) { return CodeLabel(kind, Pieces().kinds, Pieces().unknownKind); }
+
+std::string LanguageLabel(const Value& language) {
+    return CodeLabel(language, Pieces().languages, Pieces().unspecifiedLanguage);
+}
+
+std::string GradeLabel(const Value& grade) {
+    // Only the ASCII letters are upper-cased, so "Y" and "y" are the only gold texts.
+    std::string text = grade.AsString();
+    return text == "Y" || text == "y" ? Pieces().gold : Pieces().ordinary;
+}
+
+std::string ReplaceAllOnCharacters(std::string_view text, std::string_view pattern, std::string_view replacement) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    size_t known = 0;   // a position known to start a character
+    size_t copied = 0;  // text before this is in `out` already
+    for (size_t at = text.find(pattern); at != std::string_view::npos && !pattern.empty(); at = text.find(pattern, known)) {
+        if (StartsCharacter(text, known, at)) {
+            out.append(text, copied, at - copied);
+            out += replacement;
+            known = copied = at + pattern.size();
+        } else {
+            known = at + 1;  // `at` is the second byte of a character
+        }
+    }
+    out.append(text, copied, text.size() - copied);
+    return out;
+}
+
+std::string BuildTopicPage(const TopicRow& row, const std::vector<ReplyRow>& replies) {
+    std::string page;
+    page += "<body bgcolor=\"#C0C0C0\"><table border=\"0\" width=\"100%\" bgcolor=\"#FFFFFF\" cellspacing=\"1\">"
+            "<tr><td width=\"100%\" bgcolor=\"#339966\">";
+    page += HeaderText(row[0]);
+    page += Pieces().replies;
+    page += HeaderText(row[9]);
+    page += "<br>";
+    page += HeaderText(row[2]);
+    page += "-" + KindLabel(row[6]) + "-" + LanguageLabel(row[7]) + "-" + GradeLabel(row[8]) + ":";
+    page += HeaderText(row[1]);
+    page += Pieces().postedOn;
+    page += HeaderText(row[3]);
+    page += "</td></tr><tr><td width=\"100%\" bgcolor=\"#C0C0C0\">";
+    page += row[5].AsString();
+    page += "</td></tr>";
+    for (const ReplyRow& reply : replies) {
+        page += "<tr><td width=\"100%\" bgcolor=\"#808000\">";
+        page += reply.author;
+        page += Pieces().repliedOn;
+        page += reply.date;
+        page += "</td></tr><tr><td width=\"100%\" bgcolor=\"#FFFFFF\">";
+        page += reply.message;
+        page += "</td></tr>";
+    }
+    page += "</table></body>";
+
+    const std::pair<std::string_view, std::string_view> passes[] = {
+        {"\r\n", "<br>"},    {Pieces().fullWidthSpace, "<br>"}, {"[img]", "<img src="},
+        {"[/img]", ">"},     {"[url]", "<a href="},             {"[/url]", "></a>"}};
+    for (const auto& [pattern, replacement] : passes) page = ReplaceAllOnCharacters(page, pattern, replacement);
+    return page;
+}
+
+std::string MakeTopicPage(Connection& connection, const TopicRow& row) { return BuildTopicPage(row, ReadReplies(connection, row)); }
+
+}  // namespace zenta
