@@ -1,6 +1,8 @@
 // The main window on real widgets: start-up with and without a usable archive, the state
 // after start, the tree, and every view-state transition of the window's own handlers.
 #include <QAction>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -58,6 +60,7 @@ private slots:
     void treeHoldsTheBoardsCategoriesAndForums();
     void jetMainArchiveIsConvertedBehindTheProgressForm();
     void viewStateFollowsEveryTransition();
+    void rightClickShowsTheWindowsMenu();
     void errorLeavingAHandlerIsReportedWithAFullStop();
 };
 
@@ -187,6 +190,36 @@ void WindowTest::viewStateFollowsEveryTransition() {
         QVERIFY2(!w.Panel1->isHidden() == step.panel, step.name);
         QVERIFY2(w.PageControl1->currentIndex() == step.page, step.name);
     }
+}
+
+void WindowTest::rightClickShowsTheWindowsMenu() {
+    StartedWindow started;
+    Tindex& w = *started.window;
+    w.show();
+    QVERIFY(WaitForLoad(w.WebBrowser1));
+    w.N1->trigger();
+    // On the web views the menu replaces the engine's own, so the click goes to the page.
+    struct Target {
+        const char* name;
+        QWidget* surface;
+    };
+    const Target targets[] = {{"main browser", w.WebBrowser1->focusProxy()},
+                              {"tree", w.TreeView1->viewport()},
+                              {"page control", w.PageControl1->findChild<QTabBar*>()}};
+    for (const Target& target : targets) {
+        QVERIFY2(target.surface, target.name);
+        if (target.surface == w.WebBrowser1->focusProxy()) {
+            QTest::mouseClick(target.surface, Qt::RightButton, {}, QPoint(10, 10));
+        } else {
+            QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10),
+                                    target.surface->mapToGlobal(QPoint(10, 10)));
+            QApplication::sendEvent(target.surface, &event);
+        }
+        QTRY_VERIFY2(w.PopupMenu1->isVisible(), target.name);
+        w.PopupMenu1->hide();
+    }
+    const QStringList captions = {w.N1->text(), w.N2->text(), w.N3->text()};
+    QCOMPARE(captions, QStringList({QStringLiteral("显示目录树"), QStringLiteral("隐藏目录树"), QStringLiteral("资料搜索")}));
 }
 
 void WindowTest::errorLeavingAHandlerIsReportedWithAFullStop() {
