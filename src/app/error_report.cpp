@@ -1,0 +1,43 @@
+// Message boxes and the default error report; see error_report.h.
+#include "app/error_report.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace zenta {
+namespace {
+
+MessageRecorder* recorder = nullptr;
+
+QMessageBox::Icon BoxIcon(MessageIcon icon) {
+    switch (icon) {
+    case MessageIcon::Information: return QMessageBox::Information;
+    case MessageIcon::Warning: return QMessageBox::Warning;
+    case MessageIcon::Error: return QMessageBox::Critical;
+    case MessageIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+void ShowMessage(const QString& text, MessageIcon icon) {
+    if (recorder) {
+        recorder->messages.push_back({text, icon});
+        return;
+    }
+    QMessageBox box(BoxIcon(icon), QStringLiteral("Zenta"), text);
+    box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+    box.exec();
+}
+
+void ReportError(const std::exception& error) {
+    QString text = QString::fromUtf8(error.what());
+    if (!text.endsWith(u'.')) text += u'.';
+    ShowMessage(text, MessageIcon::Error);
+}
+
+MessageRecorder::MessageRecorder() { recorder = this; }
+MessageRecorder::~MessageRecorder() { recorder = nullptr; }
+
+}  // namespace zenta

@@ -1,0 +1,142 @@
+// The main window `index` (class Tindex): every control under its designer name, the
+// start-up sequence and the view state. Handlers take the sender and ignore it; each
+// subsystem keeps its handlers in its own source file.
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include "app/error_report.h"
+#include "app/open_dialog.h"
+#include "archive/connection.h"
+#include "archive/query.h"
+
+class QAction;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QTableView;
+class QTabWidget;
+class QToolButton;
+class QTreeWidget;
+
+namespace zenta {
+
+class RadioGroup;
+class StatusPanel;
+class WebBrowser;
+
+class Tindex : public QWidget {
+    Q_OBJECT
+
+public:
+    // `folder` holds the main archive zenta.mdb; by default the executable's folder.
+    explicit Tindex(QString folder = QString(), QWidget* parent = nullptr);
+    ~Tindex() override;
+
+    // Start-up; on any failure it shows the one message and requests termination.
+    void FormCreate(QObject* Sender);
+    bool TerminationRequested() const { return terminationRequested_; }
+    const QString& folder() const { return folder_; }
+
+    // View state (this window's own handlers).
+    void PageControl1Change(QObject* Sender);
+    void N1Click(QObject* Sender);
+    void N2Click(QObject* Sender);
+    void BitBtn1Click(QObject* Sender);
+    void SpeedButton1Click(QObject* Sender);
+
+    // Browsing.
+    void conn_cmdClick(QObject* Sender);
+    void open_cmdClick(QObject* Sender);
+    void goback_cmdClick(QObject* Sender);
+    void goto_cmdClick(QObject* Sender);
+    void STOP_CMDClick(QObject* Sender);
+    void linktoClick(QObject* Sender);
+    void WebBrowser1NewWindow2(QObject* Sender, WebBrowser*& ppDisp, bool& Cancel);
+    void WebBrowser1BeforeNavigate2(QObject* Sender, const QUrl& URL, bool& Cancel);
+    void listinfoNewWindow2(QObject* Sender, WebBrowser*& ppDisp, bool& Cancel);
+
+    // Binds a signal of `sender` to a handler, run through the default error report.
+    template <typename Sender, typename Signal>
+    void Bind(Sender* sender, Signal signal, void (Tindex::*handler)(QObject*));
+
+    // Top bar (children of the window, over the header strip).
+    QFrame* HeaderControl1;
+    QPushButton* goback_cmd;
+    QPushButton* goto_cmd;
+    QPushButton* STOP_CMD;
+    QLineEdit* Edit1;
+    QPushButton* conn_cmd;
+    QPushButton* open_cmd;
+    QPushButton* BitBtn1;
+    QPushButton* inmdb;
+
+    QTreeWidget* TreeView1;
+    QTabWidget* PageControl1;
+    // Browser page.
+    QWidget* TabSheet1;
+    WebBrowser* WebBrowser1;
+    StatusPanel* panel;
+    // Legman page.
+    QWidget* TabSheet2;
+    QTableView* DBGrid1;
+    WebBrowser* listinfo;
+    QFrame* Panel1;
+    RadioGroup* RadioGroup1;
+    QLabel* Label2;
+    QLineEdit* Edit2;
+    QToolButton* SpeedButton2;
+    QToolButton* SpeedButton1;
+    // Configure page.
+    QWidget* TabSheet3;
+    QLabel* Label3;
+    QListWidget* linkto;
+    QPlainTextEdit* Memo1;
+
+    QMenu* PopupMenu1;
+    QAction* N1;
+    QAction* N2;
+    QAction* N3;
+    OpenDialog OpenDialog1;
+
+    Connection ADOConnection1;
+    Query rs;
+
+    // Owns the hidden browsers that take the main browser's new windows; never shown.
+    QWidget* hiddenBrowsers;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void CreateTopBar();
+    void CreateBrowserPage();
+    void CreateLegmanPage();
+    void CreateConfigurePage();
+    void CreatePopupMenu();
+    void SetTabOrder();
+    void BindHandlers();
+    void BindBrowserEvents(WebBrowser* browser);
+    void PlaceTopBar();
+
+    QString folder_;
+    bool terminationRequested_ = false;
+};
+
+// The main window of the running program (null before it exists).
+extern QPointer<Tindex> index;
+
+template <typename Sender, typename Signal>
+void Tindex::Bind(Sender* sender, Signal signal, void (Tindex::*handler)(QObject*)) {
+    connect(sender, signal, this, [this, sender, handler] {
+        CallReported([&] { (this->*handler)(sender); });
+    });
+}
+
+}  // namespace zenta

@@ -1,0 +1,30 @@
+// The program entry; see program.h.
+#include "app/program.h"
+
+#include <QApplication>
+#include <QScreen>
+
+#include <memory>
+
+#include "app/login.h"
+#include "app/main_window.h"
+
+namespace zenta {
+
+int RunProgram(const QString& folder) {
+    QApplication::setApplicationName(QStringLiteral("Zenta"));
+    auto window = std::make_unique<Tindex>(folder);
+    index = window.get();
+    // Hidden; created before the start-up runs so that a conversion can show it.
+    Tlogin_dir progress;
+    login_dir = &progress;
+    window->FormCreate(window.get());
+    if (window->TerminationRequested()) return 1;
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        window->move(screen->availableGeometry().center() - window->rect().center());
+    }
+    window->show();
+    return QApplication::exec();
+}
+
+}  // namespace zenta

@@ -1,0 +1,43 @@
+#include "ui_test_support.h"
+
+#include <QEventLoop>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QWebEnginePage>
+
+#include "browse/web_browser.h"
+
+namespace zenta::test {
+
+const char* const kSmallBoard =
+    "insert into FORUM_CATEGORY values (1, '编程语言', 0, 1, 0);"
+    "insert into FORUM_CATEGORY values (2, 'C++ 专区', 1, 1, 0);"
+    "insert into FORUM_FORUM values (1, 1, '综合讨论', '', 0);"
+    "insert into FORUM_FORUM values (2, 2, '标准库', '', 0);";
+
+StartedWindow::StartedWindow(const std::string& board) {
+    MakeArchive(folder.File("zenta.mdb"), board);
+    window = std::make_unique<Tindex>(QString::fromStdString(folder.path()));
+    window->FormCreate(window.get());
+}
+
+bool WaitForLoad(WebBrowser* view, int timeoutMs) {
+    QSignalSpy finished(view, &QWebEngineView::loadFinished);
+    return finished.wait(timeoutMs);
+}
+
+QString PageText(WebBrowser* view) {
+    QString text;
+    bool done = false;
+    QEventLoop loop;
+    view->page()->toPlainText([&](const QString& result) {
+        text = result;
+        done = true;
+        loop.quit();
+    });
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+    if (!done) loop.exec();
+    return text;
+}
+
+}  // namespace zenta::test

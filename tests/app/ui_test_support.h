@@ -1,0 +1,45 @@
+// Helpers for the window's tests: a test program's main, a main window started on a small
+// archive, and waiting on the web engine.
+#pragma once
+
+#include <QApplication>
+#include <QString>
+#include <QTest>
+
+#include <memory>
+#include <string>
+
+#include "app/error_report.h"
+#include "app/main_window.h"
+#include "browse/page_scheme.h"
+#include "support/test_archive.h"
+
+namespace zenta::test {
+
+// A board with one category, one forum in it and one subcategory (UTF-8 statements).
+extern const char* const kSmallBoard;
+
+// A main window over a temporary folder holding `board` as zenta.mdb, started up, with
+// boxes recorded.
+struct StartedWindow {
+    explicit StartedWindow(const std::string& board = kSmallBoard);
+    TempDir folder;
+    MessageRecorder messages;
+    std::unique_ptr<Tindex> window;
+};
+
+// Waits until the view has finished loading a page; false on a time-out.
+bool WaitForLoad(WebBrowser* view, int timeoutMs = 20000);
+// The page's text as the engine has it (no script needed); empty on a time-out.
+QString PageText(WebBrowser* view);
+
+}  // namespace zenta::test
+
+// main() of a QtTest program using the web engine: the page scheme is registered first.
+#define ZENTA_UI_TEST_MAIN(TestClass)                  \
+    int main(int argc, char** argv) {                  \
+        zenta::RegisterPageScheme();                   \
+        QApplication app(argc, argv);                  \
+        TestClass test;                                \
+        return QTest::qExec(&test, argc, argv);        \
+    }
