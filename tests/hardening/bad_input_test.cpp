@@ -317,6 +317,8 @@ TEST_P(BadInput, ShowsTheMessageAndKeepsTheMainArchive) {
     }
 }
 
+void PrintTo(const Case& c, std::ostream* out) { *out << "\"" << c.message << "\""; }
+
 std::string CaseName(const testing::TestParamInfo<Case>& info) {
     static const char* const ways[] = {"StartUp", "AddPlain", "AddZnt", "CliTree", "CliMerge"};
     static const char* const bads[] = {"Missing", "Empty", "Truncated", "WrongFormat", "DamagedPages", "TableMissing",
@@ -381,6 +383,8 @@ INSTANTIATE_TEST_SUITE_P(Matrix, BadInput, testing::Values(
     Case{CliMerge, Missing, "Cannot open the archive", Unchanged},
     Case{CliMerge, Empty, "is not an archive", Unchanged},
     Case{CliMerge, Truncated, "source.mdb\" is not a readable archive: database disk image is malformed", Unchanged},
+    Case{CliMerge, WrongFormat, "is not an archive", Unchanged},
+    Case{CliMerge, TableMissing, "FORUM_TOPICS: 0 added, 0 already present, 0 not copied (the source archive has no such table)", WholeTables},
     Case{CliMerge, DamagedPages, "FORUM_CATEGORY: 0 added, 0 already present, 1 not copied (database disk image is malformed)", WholeTables},
     Case{CliMerge, ColumnMissing, "", WholeTables},
     Case{CliMerge, WrongType, "FORUM_CATEGORY: 0 added, 0 already present, 1 not copied (datatype mismatch)", WholeTables},
