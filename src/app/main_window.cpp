@@ -287,6 +287,7 @@ void Tindex::BindHandlers() {
     Bind(goto_cmd, &QPushButton::clicked, &Tindex::goto_cmdClick);
     Bind(STOP_CMD, &QPushButton::clicked, &Tindex::STOP_CMDClick);
     Bind(linkto, &QListWidget::currentRowChanged, &Tindex::linktoClick);
+    Bind(inmdb, &QPushButton::clicked, &Tindex::inmdbClick);
     BindBrowserEvents(WebBrowser1);
     listinfo->OnNewWindow2 = [this](QObject* sender, WebBrowser*& browser, bool& cancel) {
         CallReported([&] { listinfoNewWindow2(sender, browser, cancel); });
