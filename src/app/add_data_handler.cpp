@@ -53,8 +53,7 @@ private:
 
 }  // namespace
 
-void Tindex::inmdbClick(QObject* Sender) {
-    (void)Sender;
+void Tindex::inmdbClick(QObject* /*Sender*/) {
     // The topic grid stays empty from here on, also when the dialog is cancelled.
     rs.Close();
     if (!OpenDialog1.Execute()) return ShowMessage(kSelectFile);
