@@ -36,11 +36,6 @@ namespace {
 
 const QString kNoArchive = QStringLiteral("Please load Zenta Data Base To  Current Directory ！");
 
-void SelectPageByUser(Tindex& w, int page) {
-    QTabBar* tabs = w.PageControl1->findChild<QTabBar*>();
-    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(page).center());
-}
-
 bool NoWindowShown() {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (widget->isVisible()) return false;
