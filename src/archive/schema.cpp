@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "archive/topic_indexes.h"
+#include "archive/topic_title_index.h"
 #include "base/errors.h"
 
 namespace zenta {
@@ -48,6 +48,7 @@ constexpr IndexDefinition kArchiveIndexes[] = {
     {"forum_by_category", "FORUM_FORUM", "CAT_ID, FORUM_ID"},
     {"forum_by_subject", "FORUM_FORUM", "F_SUBJECT"},
     {"topic_by_forum", "FORUM_TOPICS", "FORUM_ID, TOPIC_ID"},
+    {"topic_by_forum_category", "FORUM_TOPICS", "FORUM_ID, CAT_ID"},
     {"topic_by_author", "FORUM_TOPICS", "T_AUTHOR, TOPIC_ID"},
     {"reply_by_topic", "FORUM_REPLY", "TOPIC_ID, R_DATE"},
 };
@@ -71,7 +72,7 @@ void CreateArchiveIndexes(sqlite3* db) {
         ExecuteStatements(db, std::string("CREATE INDEX IF NOT EXISTS ") + index.name + " ON " + index.table + " (" +
                                   index.columns + ");");
     }
-    CreateTopicListIndexes(db);
+    CreateTopicTitleIndex(db);
 }
 
 void ExecuteStatements(sqlite3* db, const std::string& sql) {

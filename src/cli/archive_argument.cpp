@@ -35,4 +35,10 @@ std::unique_ptr<Connection> OpenArchiveArgument(const std::string& path) {
     return std::make_unique<Connection>(path);
 }
 
+std::unique_ptr<Connection> OpenWritableArchiveArgument(const std::string& path) {
+    if (DetectArchiveFormat(path) == ArchiveFormat::Jet)
+        throw Error("\"" + path + "\" is a Jet archive, which is never written: convert it first (zenta-cli convert)");
+    return std::make_unique<Connection>(path);
+}
+
 }  // namespace zenta::cli

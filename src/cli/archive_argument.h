@@ -11,4 +11,8 @@ namespace zenta::cli {
 
 std::unique_ptr<Connection> OpenArchiveArgument(const std::string& path);
 
+// For a command that writes into the archive: a Jet file is refused, since the writes would
+// go into its converted copy and be thrown away with it.
+std::unique_ptr<Connection> OpenWritableArchiveArgument(const std::string& path);
+
 }  // namespace zenta::cli

@@ -22,7 +22,7 @@ void AddMergeCommand(CLI::App& app) {
     command->add_option("--batch-rows", options->batchRows, "Source rows per committed batch")->check(CLI::PositiveNumber);
     command->add_flag("--progress", *progress, "Print \"progress DONE TOTAL\" after every batch");
     command->callback([main, source, options, progress] {
-        auto destination = OpenArchiveArgument(*main);
+        auto destination = OpenWritableArchiveArgument(*main);
         auto from = OpenMergeSource(*source);
         if (*progress)
             options->progress = [](std::int64_t done, std::int64_t total) {

@@ -3,10 +3,13 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cmath>
 
 #include "archive/connection.h"
 #include "archive/schema.h"
 #include "base/trim.h"
+#include "base/value.h"
 
 namespace zenta {
 namespace {
@@ -35,33 +38,64 @@ std::string QuotedName(const std::string& name) {
     return quoted + "\"";
 }
 
+// How the destination column takes a number, by SQLite's affinity rules on its declared type.
+enum class Affinity { Integer, Text, Other };
+
 struct Column {
     std::string name;
     bool key = false;
+    Affinity affinity = Affinity::Other;
 };
+
+Affinity AffinityOf(std::string type) {
+    for (char& c : type) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (type.find("INT") != std::string::npos) return Affinity::Integer;
+    if (type.find("CHAR") != std::string::npos || type.find("CLOB") != std::string::npos ||
+        type.find("TEXT") != std::string::npos)
+        return Affinity::Text;
+    return Affinity::Other;
+}
+
+// Binds a source value as the board's data base converts it to the destination field's type:
+// a floating number becomes the text the data base would write ("20021231143000", never
+// "20021231143000.0") or a whole number rounded half to even.
+void BindConverted(sqlite3_stmt* insert, int at, sqlite3_value* value, Affinity affinity) {
+    if (sqlite3_value_type(value) == SQLITE_FLOAT) {
+        double number = sqlite3_value_double(value);
+        if (affinity == Affinity::Text) {
+            std::string text = FormatJetNumber(number);
+            sqlite3_bind_text(insert, at, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+            return;
+        }
+        if (affinity == Affinity::Integer && std::isfinite(number) && std::fabs(number) < 9.2e18) {
+            sqlite3_bind_int64(insert, at, std::llrint(number));
+            return;
+        }
+    }
+    sqlite3_bind_value(insert, at, value);
+}
 
 // The destination's columns in their order; none when the table does not exist.
 std::vector<Column> TableColumns(sqlite3* db, const std::string& table) {
     std::vector<Column> columns;
-    Statement info(db, "SELECT name, pk FROM pragma_table_info(?)");
+    Statement info(db, "SELECT name, pk, type FROM pragma_table_info(?)");
     if (!info) return columns;
     sqlite3_bind_text(info.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
     while (sqlite3_step(info.get()) == SQLITE_ROW)
-        columns.push_back({reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 0)), sqlite3_column_int(info.get(), 1) > 0});
+        columns.push_back({reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 0)), sqlite3_column_int(info.get(), 1) > 0,
+                           AffinityOf(reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 2)))});
     return columns;
 }
 
-std::string ScalarText(sqlite3* db, const std::string& sql) {
+// The first column of the statement's first row as a number; `fallback` when it fails.
+std::int64_t ScalarNumber(sqlite3* db, const std::string& sql, std::int64_t fallback) {
     Statement statement(db, sql);
-    return statement && sqlite3_step(statement.get()) == SQLITE_ROW
-               ? reinterpret_cast<const char*>(sqlite3_column_text(statement.get(), 0))
-               : "";
+    return statement && sqlite3_step(statement.get()) == SQLITE_ROW ? sqlite3_column_int64(statement.get(), 0) : fallback;
 }
 
 // The source table's row count; 0 when it cannot be read.
 std::int64_t CountRows(sqlite3* db, const std::string& table) {
-    Statement count(db, "SELECT count(*) FROM " + QuotedName(table));
-    return count && sqlite3_step(count.get()) == SQLITE_ROW ? sqlite3_column_int64(count.get(), 0) : 0;
+    return ScalarNumber(db, "SELECT count(*) FROM " + QuotedName(table), 0);
 }
 
 enum class RowOutcome { Added, AlreadyPresent, Refused, Failed };
@@ -107,7 +141,7 @@ public:
             for (std::int64_t inBatch = 0; inBatch < batchRows; ++inBatch) {
                 rc = sqlite3_step(rows);
                 if (rc != SQLITE_ROW) break;
-                if (!CopyRow(rows, insert.get(), width, keys)) break;
+                if (!CopyRow(rows, insert.get(), columns, width, keys)) break;
                 ++done;
             }
             if (!Commit() || rc != SQLITE_ROW || !copy_.problem.empty()) {
@@ -120,12 +154,13 @@ public:
 
 private:
     // False when the row's error ends the table's copy.
-    bool CopyRow(sqlite3_stmt* rows, sqlite3_stmt* insert, int width, const std::vector<int>& keys) {
+    bool CopyRow(sqlite3_stmt* rows, sqlite3_stmt* insert, const std::vector<Column>& columns, int width,
+                 const std::vector<int>& keys) {
         // The board's data base refuses a row without its key; SQLite would make one up.
         for (int key : keys) {
             if (key >= width || sqlite3_column_type(rows, key) == SQLITE_NULL) return true;
         }
-        for (int i = 0; i < width; ++i) sqlite3_bind_value(insert, i + 1, sqlite3_column_value(rows, i));
+        for (int i = 0; i < width; ++i) BindConverted(insert, i + 1, sqlite3_column_value(rows, i), columns[i].affinity);
         int rc = sqlite3_step(insert);
         int extended = sqlite3_extended_errcode(db_);
         sqlite3_reset(insert);
@@ -196,10 +231,10 @@ TableCopy CopyTableRows(Connection& destination, Connection& source, const std::
     } else {
         // The key and index pages of a big table are visited in key order, not file order: a
         // larger page cache for the copy saves most of the reads and writes.
-        std::int64_t cachePages = std::stoll(ScalarText(out, "PRAGMA cache_size"));
-        ExecuteStatements(out, "PRAGMA cache_size = -65536");
+        const std::int64_t cacheSize = ScalarNumber(out, "PRAGMA cache_size", -2000);
+        sqlite3_exec(out, "PRAGMA cache_size = -65536", nullptr, nullptr, nullptr);
         RowCopier(out, copy).Run(rows.get(), columns, width, options);
-        ExecuteStatements(out, "PRAGMA cache_size = " + std::to_string(cachePages));
+        sqlite3_exec(out, ("PRAGMA cache_size = " + std::to_string(cacheSize)).c_str(), nullptr, nullptr, nullptr);
     }
     copy.notCopied = std::max<std::int64_t>(0, copy.sourceRows - copy.added - copy.alreadyPresent);
     if (options.progress) options.progress(copy.sourceRows, copy.sourceRows);

@@ -63,8 +63,9 @@ void WriteAll(int fd, const unsigned char* bytes, size_t size, const std::string
 }
 
 // Creates the destination without following a symbolic link; it is truncated only once no
-// other unpacking holds it (the lock lasts as long as the descriptor).
-int CreateDestination(const std::string& path) {
+// other unpacking holds it (the lock lasts as long as the descriptor) and it is not the
+// source itself.
+int CreateDestination(const std::string& path, const std::string& source) {
     int fd = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) {
         const char* why = errno == ELOOP ? "it is a symbolic link, which is not followed" : std::strerror(errno);
@@ -72,8 +73,11 @@ int CreateDestination(const std::string& path) {
     }
     const char* why = nullptr;
     struct stat st {};
+    struct stat from {};
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
         why = "it is not a regular file";
+    else if (stat(source.c_str(), &from) == 0 && from.st_dev == st.st_dev && from.st_ino == st.st_ino)
+        why = "it is the compressed archive itself";
     else if (flock(fd, LOCK_EX | LOCK_NB) != 0)
         why = "it is held open by another unpacking";
     else if (ftruncate(fd, 0) != 0)
@@ -174,7 +178,7 @@ void Empty(int fd) {
 }  // namespace
 
 bool UnpackArchive(const std::string& source, const std::string& destination) {
-    FileHandle out(CreateDestination(destination));
+    FileHandle out(CreateDestination(destination, source));
     try {
         Unpack(source, out.fd(), destination);
     } catch (const std::bad_alloc&) {

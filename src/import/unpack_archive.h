@@ -34,11 +34,11 @@ public:
 
 // Inflates the compressed archive `source` into the file `destination` and returns true;
 // every failure raises one of the errors above. The destination is created (truncated if it
-// exists, never through a symbolic link) before the source is read, and once created it is
-// left empty by every failure. Memory stays bounded whatever the archive's size. An
-// unpacked size smaller than the stream's inflated length cuts the archive to that size; a
-// larger one is a read error; a negative one a write error. When N is the whole stream, its
-// Adler-32 trailer is checked as well.
+// exists; never through a symbolic link, never the source itself) before the source is
+// read, and once created it is left empty by every failure. Memory stays bounded whatever
+// the archive's size. An unpacked size smaller than the stream's inflated length cuts the
+// archive to that size; a larger one is a read error; a negative one a write error. When N
+// is the whole stream, its Adler-32 trailer is checked as well.
 bool UnpackArchive(const std::string& source, const std::string& destination);
 
 // The private per-user folder for the unpacked copy of a merge source: "zenta/" in the

@@ -4,7 +4,7 @@
 #include <strings.h>
 
 #include <charconv>
-#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -14,6 +14,7 @@
 
 #include "archive/schema.h"
 #include "base/errors.h"
+#include "jetreader/jet_date.h"
 #include "jetreader/jet_text.h"
 
 namespace zenta::jet {
@@ -100,29 +101,6 @@ std::string CreateStatement(MdbTableDef* table) {
     return sql + ") STRICT";
 }
 
-// Days since 1899-12-30 with the time of day as fraction (for days before, the fraction
-// still counts forward) -> "yyyymmddhhnnss".
-std::string DateCode(double value) {
-    if (!std::isfinite(value) || std::fabs(value) > 3e6) throw ReadError("a date/time value is out of range");
-    double day = std::trunc(value);
-    long seconds = std::lround(std::fabs(value - day) * 86400.0);
-    long days = static_cast<long>(day) + seconds / 86400;
-    seconds %= 86400;
-    // Civil date from a day count (1970-01-01 is day 25569 of this scale).
-    long z = days - 25569 + 719468;
-    long era = (z >= 0 ? z : z - 146096) / 146097;
-    long doe = z - era * 146097;
-    long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    long mp = (5 * doy + 2) / 153;
-    long d = doy - (153 * mp + 2) / 5 + 1;
-    long m = mp < 10 ? mp + 3 : mp - 9;
-    long y = yoe + era * 400 + (m <= 2);
-    char text[96];
-    std::snprintf(text, sizeof text, "%04ld%02ld%02ld%02ld%02ld%02ld", y, m, d, seconds / 3600, seconds / 60 % 60, seconds % 60);
-    return text;
-}
-
 std::string GuidText(const unsigned char* p) {
     char text[40];
     std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", Le32(p), p[4] | (p[5] << 8),
@@ -148,16 +126,14 @@ public:
                 int start = 0;
                 size_t size = 0;
                 if (mdb_find_row(mdb_, row, &start, &size) != 0) throw Damaged("a row lies outside its page");
-                if (start & 0x4000) continue;  // deleted
-                if (start & 0x8000) throw Damaged("a row is stored on an overflow page, which is not supported");
-                start &= 0x1FFF;
-                // A row may count fewer columns than the table (added later: Null) or more
-                // (deleted since); the values are checked one by one below.
-                if (mdb_crack_row(table_, start, size, fields_) < 1) throw Damaged("a row cannot be taken apart");
-                for (unsigned i = 0; i < table_->num_cols; ++i) BindField(insert.get(), i);
-                if (sqlite3_step(insert.get()) != SQLITE_DONE)
-                    throw DatabaseError(std::string("table ") + table_->name + ": " + sqlite3_errmsg(dest_));
-                sqlite3_reset(insert.get());
+                // Flags as Access writes them (libmdb reads the two the other way round):
+                // 0x8000 a deleted row, or the body of a moved row, reached through its pointer;
+                // 0x4000 a moved row's pointer.
+                if (start & kDeletedRow) continue;
+                if (start & kMovedRow)
+                    CopyMovedRow(start & kOffsetMask, size, insert.get());
+                else
+                    CopyRow(start & kOffsetMask, size, insert.get());
                 ++copied;
                 row_done();
             }
@@ -169,6 +145,39 @@ public:
     }
 
 private:
+    static constexpr int kDeletedRow = 0x8000;
+    static constexpr int kMovedRow = 0x4000;
+    static constexpr int kOffsetMask = 0x1FFF;
+
+    void CopyRow(int start, size_t size, sqlite3_stmt* insert) {
+        // A row may count fewer columns than the table (added later: Null) or more
+        // (deleted since); the values are checked one by one below.
+        if (mdb_crack_row(table_, start, size, fields_) < 1) throw Damaged("a row cannot be taken apart");
+        for (unsigned i = 0; i < table_->num_cols; ++i) BindField(insert, i);
+        if (sqlite3_step(insert) != SQLITE_DONE) throw DatabaseError(std::string("table ") + table_->name + ": " + sqlite3_errmsg(dest_));
+        sqlite3_reset(insert);
+    }
+
+    // A row that grew too big for its page lives on another one; its old place holds the
+    // row number and the page number (three bytes) of the new.
+    void CopyMovedRow(int start, size_t size, sqlite3_stmt* insert) {
+        const unsigned long page_here = table_->cur_phys_pg;
+        const ssize_t page_size = mdb_->fmt->pg_size;
+        for (int hops = 0;; ++hops) {
+            const unsigned char* pointer = mdb_->pg_buf + start;
+            if (size < 4 || hops > 8) throw Damaged("a moved row cannot be found");
+            const int row = pointer[0];
+            const unsigned long page = pointer[1] | (pointer[2] << 8) | (static_cast<unsigned long>(pointer[3]) << 16);
+            if (mdb_read_pg(mdb_, page) != page_size || mdb_find_row(mdb_, row, &start, &size) != 0)
+                throw Damaged("a moved row cannot be found");
+            bool another_pointer = (start & kMovedRow) && !(start & kDeletedRow);
+            start &= kOffsetMask;
+            if (!another_pointer) break;
+        }
+        CopyRow(start, size, insert);
+        if (mdb_read_pg(mdb_, page_here) != page_size) throw Damaged("a page cannot be read again");
+    }
+
     ReadError Damaged(const std::string& what) const { return ReadError(std::string("table ") + table_->name + ": " + what); }
 
     Statement PrepareInsert() {
@@ -272,7 +281,11 @@ private:
                 double d;
                 std::memcpy(&d, &bits, sizeof d);
                 if (col->col_type == MDB_DATETIME)
-                    BindText(st, index, DateCode(d));
+                    {
+                    std::string code = JetDateCode(d);
+                    if (code.empty()) throw Damaged("a date/time value is out of range");
+                    BindText(st, index, code);
+                }
                 else
                     sqlite3_bind_double(st, index, d);
                 break;

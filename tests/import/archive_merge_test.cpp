@@ -6,8 +6,7 @@
 #include <fstream>
 
 #include "archive/connection.h"
-#include "archive/query.h"
-#include "base/codepage.h"
+#include "archive_rows.h"
 #include "import/archive_merge.h"
 #include "import/merge_source.h"
 #include "import/unpack_archive.h"
@@ -17,26 +16,8 @@
 namespace zenta {
 namespace {
 
-// Rows of one statement, every value as text (Null as "<null>"), joined by "|".
-std::vector<std::string> Rows(Connection& connection, const std::string& sql) {
-    Query q(&connection);
-    q.SQL().Add(sql);
-    q.Open();
-    std::vector<std::string> rows;
-    for (; !q.Eof(); q.Next()) {
-        std::string row;
-        for (int i = 0; i < q.FieldCount(); ++i) {
-            Value v = q.Fields(i);
-            row += (i ? "|" : "") + (v.IsNull() ? std::string("<null>") : FromNarrow(v.AsString()));
-        }
-        rows.push_back(row);
-    }
-    return rows;
-}
-
-std::int64_t Count(Connection& connection, const std::string& table) {
-    return std::stoll(Rows(connection, "select count(*) from " + table).at(0));
-}
+using test::Count;
+using test::Rows;
 
 // The main archive holds a little of everything; the source repeats some keys (like the
 // shared fixture sample-extra) and has no FORUM_MEMBERS table.

@@ -159,7 +159,8 @@ TEST(UnpackArchive, DestinationThatCannotBeCreatedChangesNothing) {
     const std::string target = dir.File("victim");
     WriteFile(target, "precious");
     std::filesystem::create_symlink(target, dir.File("link.tst"));
-    for (const std::string& destination : {dir.File("link.tst"), dir.File("no-such-folder/tmp.tst"), dir.path()}) {
+    const std::string before = test::ReadFile(source);
+    for (const std::string& destination : {dir.File("link.tst"), dir.File("no-such-folder/tmp.tst"), dir.path(), source}) {
         SCOPED_TRACE(destination);
         Result result = Unpack(source, destination);
         EXPECT_EQ(result.outcome, Outcome::CreateError);
@@ -167,6 +168,7 @@ TEST(UnpackArchive, DestinationThatCannotBeCreatedChangesNothing) {
     }
     EXPECT_EQ(test::ReadFile(target), "precious");
     EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link.tst")));
+    EXPECT_EQ(test::ReadFile(source), before);
 }
 
 TEST(UnpackArchive, SharedFixtureUnpacksToItsArchive) {

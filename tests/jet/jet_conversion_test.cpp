@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <map>
 
 #include "archive/jet_conversion.h"
@@ -15,6 +16,8 @@ namespace zenta {
 namespace {
 
 using test::QueryRows;
+
+const char* const kArchiveTablesForTest[] = {"FORUM_CATEGORY", "FORUM_FORUM", "FORUM_TOPICS", "FORUM_REPLY", "FORUM_MEMBERS"};
 
 class JetConversion : public ::testing::Test {
 protected:
@@ -174,6 +177,40 @@ TEST_F(JetConversion, PrimaryKeyRefusesDuplicatesAsJetDoes) {
     EXPECT_EQ(test::ExecuteOn(path, "INSERT INTO FORUM_MEMBERS (MEMBER_ID, M_POSTS) VALUES (5, 'many')"), SQLITE_CONSTRAINT);
 }
 
+// Access marks a deleted row with 0x8000 in the page's row table, and a row that moved to
+// another place with 0x4000 and a pointer (row, three-byte page) where its body was; the
+// body itself carries 0x8000. The fixtures hold neither: this edits one data page so.
+TEST_F(JetConversion, SkipsDeletedRowsAndFollowsMovedOnes) {
+    constexpr size_t kPage = 4096, kRowCount = 12, kTableRows = 16;
+    std::string bytes = test::ReadFile(test::FixturePath("sample.mdb"));
+    auto u16 = [&](size_t at) { return static_cast<unsigned>(static_cast<uint8_t>(bytes[at]) | (static_cast<uint8_t>(bytes[at + 1]) << 8)); };
+    auto put16 = [&](size_t at, unsigned v) { bytes[at] = static_cast<char>(v & 0xFF), bytes[at + 1] = static_cast<char>(v >> 8); };
+    // The data page of FORUM_MEMBERS: it holds member 2's address (compressed text: plain bytes).
+    const size_t page = bytes.find("zhangsan@example.com") / kPage;
+    ASSERT_EQ(bytes[page * kPage], 1) << "not a data page";
+    ASSERT_GE(u16(page * kPage + kRowCount), 3u);
+    const size_t base = page * kPage, slot_a = base + kRowCount + 2, slot_b = slot_a + 2, slot_c = slot_b + 2;
+    const size_t body_a = base + (u16(slot_a) & 0x1FFF);
+    const char pointer[4] = {1, static_cast<char>(page & 0xFF), static_cast<char>((page >> 8) & 0xFF), static_cast<char>(page >> 16)};
+    bytes.replace(body_a, 4, pointer, 4);
+    put16(slot_a, u16(slot_a) | 0x4000);  // A points to B
+    put16(slot_b, u16(slot_b) | 0x8000);  // B: the moved body
+    put16(slot_c, u16(slot_c) | 0x8000);  // C: deleted
+    const size_t tdef = u16(base + 4) * kPage;
+    put16(tdef + kTableRows, u16(tdef + kTableRows) - 2);
+    std::string edited = dir_.File("edited.mdb");
+    { std::ofstream(edited, std::ios::binary) << bytes; }
+    ConvertJetArchive(edited, dir_.File("edited.native"));
+
+    for (const char* table : kArchiveTablesForTest) {
+        std::string sql = std::string("SELECT * FROM ") + table + " ORDER BY 1";
+        auto before = QueryRows(Converted("sample.mdb"), sql), after = QueryRows(dir_.File("edited.native"), sql);
+        for (const auto& row : after) EXPECT_NE(std::find(before.begin(), before.end(), row), before.end()) << table;
+        if (std::string(table) != "FORUM_MEMBERS") EXPECT_EQ(after, before) << table;
+        else EXPECT_EQ(after.size() + 2, before.size());  // A's own values and C are gone; B is there once
+    }
+}
+
 TEST_F(JetConversion, CreatesTheReadersIndexes) {
     EXPECT_EQ(Value("sample-extra.mdb", "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name NOT LIKE 'sqlite_%'"), "7");
 }
@@ -224,6 +261,27 @@ TEST_F(JetConversion, CommandLineReadsJetFilesAndConverts) {
     EXPECT_EQ(QueryRows(dest, "SELECT count(*) FROM FORUM_REPLY").at(0).at(0), "10");
     EXPECT_EQ(test::RunCli("convert --quiet '" + test::FixturePath("wide.mdb") + "' '" + dest + "'", &out, &err), 1);
     EXPECT_NE(err.find("exists already"), std::string::npos) << err;
+
+    // A merge would write into the converted copy and lose the rows: refused.
+    std::string jet_main = dir_.File("main.mdb");
+    std::filesystem::copy_file(test::FixturePath("sample.mdb"), jet_main);
+    EXPECT_EQ(test::RunCli("merge '" + jet_main + "' '" + test::FixturePath("wide.mdb") + "'", &out, &err), 1);
+    EXPECT_EQ(err, "zenta-cli: \"" + jet_main + "\" is a Jet archive, which is never written: convert it first (zenta-cli convert)\n");
+}
+
+// The converted copy of a Jet ARCHIVE lives in the temporary folder only while it is opened.
+TEST_F(JetConversion, CommandLineLeavesNoConvertedCopy) {
+    const char* old = std::getenv("TMPDIR");
+    std::string saved = old ? old : "";
+    test::TempDir temp;
+    setenv("TMPDIR", temp.path().c_str(), 1);
+    std::string out, err;
+    int status = test::RunCli("tree '" + test::FixturePath("sample.mdb") + "'", &out, &err);
+    if (old) setenv("TMPDIR", saved.c_str(), 1); else unsetenv("TMPDIR");
+    EXPECT_EQ(status, 0) << err;
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(temp.path())) left.push_back(entry.path().filename().string());
+    EXPECT_TRUE(left.empty()) << left.front();
 }
 
 }  // namespace

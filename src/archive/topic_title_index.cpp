@@ -1,4 +1,4 @@
-#include "archive/topic_indexes.h"
+#include "archive/topic_title_index.h"
 
 #include <sqlite3.h>
 
@@ -11,21 +11,20 @@ bool HasTopicColumns(sqlite3* db) {
     sqlite3_stmt* stmt = nullptr;
     const char* sql =
         "select count(*) from pragma_table_info('FORUM_TOPICS') "
-        "where name in ('TOPIC_ID', 'FORUM_ID', 'CAT_ID', 't_subject') collate nocase";
+        "where name in ('TOPIC_ID', 't_subject') collate nocase";
     if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK) return false;
-    bool all = sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_int(stmt, 0) == 4;
+    bool all = sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_int(stmt, 0) == 2;
     sqlite3_finalize(stmt);
     return all;
 }
 
 }  // namespace
 
-void CreateTopicListIndexes(sqlite3* db) {
+void CreateTopicTitleIndex(sqlite3* db) {
     if (!HasTopicColumns(db)) return;
     // The trigram index reads the titles from FORUM_TOPICS itself (external content), so it
     // holds no second copy of them; the triggers follow every change of a title or a key.
     ExecuteStatements(db, R"(
-CREATE INDEX IF NOT EXISTS topic_by_forum_category ON FORUM_TOPICS (FORUM_ID, CAT_ID);
 CREATE VIRTUAL TABLE IF NOT EXISTS topic_title_trigrams USING fts5(
   t_subject, content='FORUM_TOPICS', content_rowid='TOPIC_ID', tokenize='trigram');
 INSERT INTO topic_title_trigrams(topic_title_trigrams) VALUES ('rebuild');

@@ -1,8 +1,10 @@
-// Jet text bytes come out as UTF-8 with every character kept.
+// Jet text bytes come out as UTF-8 with every character kept; Jet dates as date codes.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
+#include "jetreader/jet_date.h"
 #include "jetreader/jet_text.h"
 
 namespace zenta::jet {
@@ -36,6 +38,25 @@ TEST(Jet4Text, DecodesEveryForm) {
         {"full-width space", Bytes({0x00, 0x30}), "\xE3\x80\x80"},
     };
     for (const TextCase& c : cases) EXPECT_EQ(Jet4TextToUtf8(c.bytes), c.utf8) << c.name;
+}
+
+TEST(JetDate, ReadsAsTheBoardsDateCode) {
+    struct Case {
+        double days;
+        const char* code;
+    };
+    const Case cases[] = {
+        {0.0, "18991230000000"},
+        {37621.0 + 14.5 / 24, "20021231143000"},
+        {37621.999999, "20030101000000"},     // rounds to the next day
+        {-1.5, "18991229120000"},             // before the epoch the time still counts forward
+        {-657434.0, "01000101000000"},        // Jet's first day
+        {2958465.0 + 86399.0 / 86400, "99991231235959"},
+        {2958466.0, ""},
+        {-657435.0, ""},
+        {std::nan(""), ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(JetDateCode(c.days), c.code) << c.days;
 }
 
 TEST(Jet3Text, ReadsTheProgramsCodePage) { EXPECT_EQ(Jet3TextToUtf8("\xB0\xA1"), "啊"); }
