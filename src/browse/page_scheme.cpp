@@ -45,8 +45,9 @@ public:
 void RegisterPageScheme() {
     QWebEngineUrlScheme scheme(kScheme);
     scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
-    // Not a secure scheme: archive pages show images from plain web addresses.
-    scheme.setFlags(QWebEngineUrlScheme::LocalScheme | QWebEngineUrlScheme::LocalAccessAllowed);
+    // Not a secure scheme: archive pages show images from plain web addresses. Local: web
+    // pages cannot reach these pages; and these pages, of unknown origin, reach no local file.
+    scheme.setFlags(QWebEngineUrlScheme::LocalScheme);
     QWebEngineUrlScheme::registerScheme(scheme);
 }
 
