@@ -136,6 +136,8 @@ Tindex::Tindex(QString folder, QWidget* parent)
     OpenDialog1.Filter = QString::fromLatin1(kOpenFilter);
     CreatePopupMenu();
     SetTabOrder();
+    WebBrowser1->installEventFilter(this);
+    listinfo->installEventFilter(this);
     BindHandlers();
     PlaceTopBar();
 }
@@ -304,6 +306,14 @@ void Tindex::BindBrowserEvents(WebBrowser* browser) {
 void Tindex::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     PlaceTopBar();
+}
+
+bool Tindex::eventFilter(QObject* watched, QEvent* event) {
+    // A web view makes its inner widget late, at the end of the focus chain: order again.
+    if (event->type() == QEvent::ChildAdded) {
+        QMetaObject::invokeMethod(this, [this] { SetTabOrder(); }, Qt::QueuedConnection);
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void Tindex::PlaceTopBar() {

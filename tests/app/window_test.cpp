@@ -70,6 +70,7 @@ private slots:
     void treeHoldsTheBoardsCategoriesAndForums();
     void jetMainArchiveIsConvertedBehindTheProgressForm();
     void viewStateFollowsEveryTransition();
+    void tabKeyFollowsTheTopBarsOrder();
     void rightClickShowsTheWindowsMenu();
     void errorLeavingAHandlerIsReportedWithAFullStop();
 };
@@ -218,6 +219,21 @@ void WindowTest::viewStateFollowsEveryTransition() {
         QVERIFY2(!w.DBGrid1->isHidden() == step.grid, step.name);
         QVERIFY2(!w.Panel1->isHidden() == step.panel, step.name);
         QVERIFY2(w.PageControl1->currentIndex() == step.page, step.name);
+    }
+}
+
+void WindowTest::tabKeyFollowsTheTopBarsOrder() {
+    StartedWindow started;
+    Tindex& w = *started.window;
+    w.show();
+    w.N1->trigger();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    const QWidget* order[] = {w.Edit1,   w.conn_cmd, w.open_cmd, w.goback_cmd, w.goto_cmd,
+                              w.TreeView1, w.BitBtn1, w.STOP_CMD, w.inmdb};
+    w.Edit1->setFocus();
+    for (const QWidget* expected : order) {
+        QCOMPARE(QApplication::focusWidget(), expected);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
 }
 
