@@ -71,6 +71,14 @@ QFont WindowFont(int pixelSize) {
     return font;
 }
 
+// Takes a box layout that leaves no margin and puts `spacing` between its controls.
+template <typename Layout>
+Layout* Tight(Layout* layout, int spacing = 0) {
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(spacing);
+    return layout;
+}
+
 QPushButton* BarButton(QWidget* parent, const QString& caption, Glyph glyph) {
     auto* button = new QPushButton(GlyphIcon(glyph), caption, parent);
     button->setAutoDefault(false);
@@ -115,14 +123,10 @@ Tindex::Tindex(QString folder, QWidget* parent)
     CreateConfigurePage();
     PageControl1->setCurrentIndex(0);
 
-    auto* body = new QHBoxLayout;
-    body->setContentsMargins(0, 0, 0, 0);
-    body->setSpacing(0);
+    auto* body = Tight(new QHBoxLayout);
     body->addWidget(TreeView1);
     body->addWidget(PageControl1, 1);
-    auto* root = new QVBoxLayout(this);
-    root->setContentsMargins(0, 0, 0, 0);
-    root->setSpacing(0);
+    auto* root = Tight(new QVBoxLayout(this));
     root->addWidget(HeaderControl1);
     root->addLayout(body, 1);
 
@@ -137,7 +141,6 @@ Tindex::Tindex(QString folder, QWidget* parent)
 }
 
 Tindex::~Tindex() {
-    rs.Close();
     if (index == this) index = nullptr;
 }
 
@@ -167,9 +170,7 @@ void Tindex::CreateBrowserPage() {
     panel = new StatusPanel(TabSheet1);
     panel->setFixedHeight(32);
     panel->SetText(QStringLiteral("Thanks For Using Zenta"));
-    auto* layout = new QVBoxLayout(TabSheet1);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
+    auto* layout = Tight(new QVBoxLayout(TabSheet1));
     layout->addWidget(WebBrowser1, 1);
     layout->addWidget(panel);
     PageControl1->addTab(TabSheet1, QStringLiteral("Browser"));
@@ -197,9 +198,7 @@ void Tindex::CreateLegmanPage() {
     // Archive pages come from files of unknown origin: no scripts in the info view.
     listinfo->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
 
-    auto* layout = new QVBoxLayout(TabSheet2);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(4);
+    auto* layout = Tight(new QVBoxLayout(TabSheet2), 4);
     layout->addWidget(DBGrid1);
     layout->addWidget(listinfo, 1);
 

@@ -17,6 +17,7 @@
 #include "app/main_window.h"
 #include "browse/page_scheme.h"
 #include "browse/web_browser.h"
+#include "ui_test_support.h"
 
 namespace {
 
@@ -50,10 +51,9 @@ int main(int argc, char** argv) {
     window.conn_cmd->click();
     Settle(window.WebBrowser1);
 
-    QTabBar* tabs = window.PageControl1->findChild<QTabBar*>();
     const char* names[] = {"browser", "legman", "configure"};
     for (int page = 0; page < 3; ++page) {
-        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(page).center());
+        zenta::test::SelectPageByUser(window, page);
         if (page == 1) window.TreeView1->expandToDepth(1);
         QTest::qWait(800);
         const QString file = QString::fromLocal8Bit(argv[3]) + "-" + names[page] + ".png";

@@ -36,10 +36,19 @@ namespace {
 
 const QString kNoArchive = QStringLiteral("Please load Zenta Data Base To  Current Directory ！");
 
-void SelectPageByUser(Tindex& w, int page) {
-    QTabBar* tabs = w.PageControl1->findChild<QTabBar*>();
-    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(page).center());
-}
+// Ends the program's message loop after `ms` unless destroyed first, so that a program
+// that wrongly runs on cannot hang the test, nor end a later test's wait.
+class LoopGuard {
+public:
+    LoopGuard(int ms, int status) {
+        timer_.setSingleShot(true);
+        QObject::connect(&timer_, &QTimer::timeout, [status] { QApplication::exit(status); });
+        timer_.start(ms);
+    }
+
+private:
+    QTimer timer_;
+};
 
 bool NoWindowShown() {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
@@ -56,6 +65,7 @@ class WindowTest : public QObject {
 private slots:
     void failedStartUpShowsTheOneMessageAndEnds_data();
     void failedStartUpShowsTheOneMessageAndEnds();
+    void programShowsTheWindowAndEndsWhenItCloses();
     void startedWindowShowsTheBrowserPageAndThePrompt();
     void treeHoldsTheBoardsCategoriesAndForums();
     void jetMainArchiveIsConvertedBehindTheProgressForm();
@@ -81,14 +91,33 @@ void WindowTest::failedStartUpShowsTheOneMessageAndEnds() {
         MakeArchive(path, std::string(kSmallBoard) + "drop table FORUM_FORUM;");
     }
     MessageRecorder messages;
-    // Should the program wrongly run on, it is ended, and the checks below fail.
-    QTimer::singleShot(3000, qApp, [] { QApplication::exit(0); });
+    LoopGuard guard(3000, 0);
     const int status = RunProgram(QString::fromStdString(folder.path()));
     QVERIFY(status != 0);
     QCOMPARE(messages.messages.size(), size_t(1));
     QCOMPARE(messages.messages[0].text, kNoArchive);
     QVERIFY(NoWindowShown());
     QVERIFY(zenta::index.isNull());
+}
+
+void WindowTest::programShowsTheWindowAndEndsWhenItCloses() {
+    TempDir folder;
+    MakeArchive(folder.File("zenta.mdb"), kSmallBoard);
+    MessageRecorder messages;
+    QString seen;
+    QTimer closer;
+    closer.setSingleShot(true);
+    connect(&closer, &QTimer::timeout, this, [&] {
+        seen = zenta::index->isVisible() ? zenta::index->windowTitle() : QStringLiteral("hidden");
+        zenta::index->close();
+    });
+    closer.start(500);
+    LoopGuard guard(20000, 3);
+    QCOMPARE(RunProgram(QString::fromStdString(folder.path())), 0);
+    QCOMPARE(seen, QStringLiteral("Zenta"));
+    QVERIFY(messages.messages.empty());
+    QVERIFY(zenta::index.isNull());
+    QVERIFY(NoWindowShown());
 }
 
 void WindowTest::startedWindowShowsTheBrowserPageAndThePrompt() {
