@@ -133,6 +133,7 @@ Tindex::Tindex(QString folder, QWidget* parent)
     CreatePopupMenu();
     SetTabOrder();
     BindHandlers();
+    CreateTopicList();
     PlaceTopBar();
 }
 
