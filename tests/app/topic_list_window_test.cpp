@@ -13,6 +13,7 @@
 #include <QTreeWidget>
 
 #include "app/radio_group.h"
+#include "app/topic_list_model.h"
 #include "browse/web_browser.h"
 #include "ui_test_support.h"
 
@@ -35,6 +36,8 @@ insert into FORUM_REPLY values (1, 10, 2, '回复正文', '20030101', 1);
 with recursive n(i) as (select 1 union all select i + 1 from n where i < 2000)
 insert into FORUM_TOPICS (TOPIC_ID, FORUM_ID, CAT_ID, T_AUTHOR, t_subject, t_message)
   select 1000 + i, 3, 1, 2, 'big ' || i, 'message ' || i from n;
+insert into FORUM_TOPICS (TOPIC_ID, FORUM_ID, CAT_ID, T_AUTHOR, t_subject, t_message)
+  values (5000, 3, 1, 2, 'long', replace(printf('%.5000c', '*'), '*', '长') || 'END');
 )";
     return sql;
 }
@@ -73,6 +76,7 @@ private slots:
     void nodesThatListNothingShowTheSearchPanel();
     void searchFillsTheGridOrShowsThePrompt();
     void aSearchWithoutMatchShowsAnEmptyGridWhereAClickDoesNothing();
+    void aFailedListingIsSilentAndAFailedSearchIsReported();
     void aLongListIsReadAsItComesIntoView();
 };
 
@@ -169,9 +173,33 @@ void TopicListWindowTest::aSearchWithoutMatchShowsAnEmptyGridWhereAClickDoesNoth
     QSignalSpy started_(w.listinfo, &QWebEngineView::loadStarted);
     QTest::mouseClick(w.DBGrid1->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
     w.DBGrid1CellClick(w.DBGrid1);
+    // A closed list: the grid shows no rows, and a click does nothing either.
+    w.rs.Close();
+    w.DataSource1->Reload();
+    QCOMPARE(w.DBGrid1->model()->rowCount(), 0);
+    w.DBGrid1CellClick(w.DBGrid1);
     QTest::qWait(300);
     QCOMPARE(started_.count(), 0);
     QVERIFY(started.messages.messages.empty());
+}
+
+void TopicListWindowTest::aFailedListingIsSilentAndAFailedSearchIsReported() {
+    StartedWindow started(Board() + "drop table FORUM_MEMBERS;");
+    Tindex& w = *started.window;
+    ShowLegman(w);
+    ClickNode(w, Node(w, QStringLiteral("综合讨论")));
+    QVERIFY(!w.DBGrid1->isVisible());
+    QVERIFY(w.Panel1->isVisible());
+    QVERIFY(started.messages.messages.empty());
+
+    w.Edit2->setText(QStringLiteral("topic"));
+    QTest::mouseClick(w.SpeedButton2, Qt::LeftButton);
+    QCOMPARE(started.messages.messages.size(), size_t(1));
+    QVERIFY2(started.messages.messages[0].text.contains(QStringLiteral("FORUM_MEMBERS")),
+             qPrintable(started.messages.messages[0].text));
+    QVERIFY(w.Panel1->isVisible());
+    QVERIFY(!w.DBGrid1->isVisible());
+    QVERIFY(!w.rs.Active());
 }
 
 void TopicListWindowTest::aLongListIsReadAsItComesIntoView() {
@@ -181,13 +209,21 @@ void TopicListWindowTest::aLongListIsReadAsItComesIntoView() {
     ClickNode(w, Node(w, QStringLiteral("大论坛")));
     QAbstractItemModel* grid = w.DBGrid1->model();
     int first = grid->rowCount();
-    QVERIFY2(first > 0 && first < 2000, qPrintable(QString::number(first)));
+    QVERIFY2(first > 0 && first < 2001, qPrintable(QString::number(first)));
+    // The grid keeps the start of a long message; its page shows all of it.
+    QString start = grid->data(grid->index(0, 5)).toString();
+    QVERIFY2(start.startsWith(QStringLiteral("长长")) && start.size() < 1000, qPrintable(QString::number(start.size())));
+    QSignalSpy loaded(w.listinfo, &QWebEngineView::loadFinished);
+    ClickCell(w, 0, 0);
+    QVERIFY(loaded.wait(20000));
+    QString page = PageText(w.listinfo);
+    QVERIFY2(page.contains(QString(5000, QChar(0x957F)) + QStringLiteral("END")), qPrintable(page.left(200)));
     for (int scrolls = 0; scrolls < 100 && grid->canFetchMore(QModelIndex()); ++scrolls) {
         w.DBGrid1->scrollToBottom();
         QCoreApplication::processEvents();
     }
-    QCOMPARE(grid->rowCount(), 2000);
-    QCOMPARE(grid->data(grid->index(1999, 0)).toString(), QStringLiteral("big 1"));
+    QCOMPARE(grid->rowCount(), 2001);
+    QCOMPARE(grid->data(grid->index(2000, 0)).toString(), QStringLiteral("big 1"));
 }
 
 ZENTA_UI_TEST_MAIN(TopicListWindowTest)
