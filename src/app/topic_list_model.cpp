@@ -9,7 +9,7 @@ namespace {
 
 constexpr int kMessagePosition = 5;
 constexpr size_t kMessageStart = 160;  // bytes: more than a grid cell shows
-constexpr int kBatch = 256;            // rows read from the list at a time
+constexpr int kBatch = 64;             // rows read from the list at a time: a few screens
 
 // The start of a narrow text, cut between characters.
 std::string StartOf(const std::string& narrow) {
