@@ -137,6 +137,7 @@ Tindex::Tindex(QString folder, QWidget* parent)
     CreatePopupMenu();
     SetTabOrder();
     BindHandlers();
+    CreateTopicList();
     PlaceTopBar();
 }
 
