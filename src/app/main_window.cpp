@@ -139,6 +139,7 @@ Tindex::Tindex(QString folder, QWidget* parent)
     WebBrowser1->installEventFilter(this);
     listinfo->installEventFilter(this);
     BindHandlers();
+    CreateTopicList();
     PlaceTopBar();
 }
 

@@ -40,7 +40,8 @@ void AddSearchCommand(CLI::App& app) {
     condition->add_flag("--author", *byAuthor, "Match the authors' names");
     condition->require_option(1);
     command->add_option("WORDS", *words, "The words (UTF-8; trimmed; % and _ are wildcards)")->required();
-    command->callback([archive, words, byAuthor] {
+    // The callback keeps both flags alive: the parser writes them after this function returns.
+    command->callback([archive, words, byTitle, byAuthor] {
         auto connection = OpenArchiveArgument(*archive);
         Query rs;
         if (!SearchTopics(rs, *connection, *byAuthor ? SearchBy::Author : SearchBy::Title, ToNarrow(*words)))
