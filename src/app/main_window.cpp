@@ -160,7 +160,6 @@ void Tindex::CreateTopBar() {
     QPalette face = Edit1->palette();
     face.setColor(QPalette::Base, face.color(QPalette::Button));
     Edit1->setPalette(face);
-    Edit1->setFrame(true);
     conn_cmd = BarButton(this, QStringLiteral("Connect"), Glyph::Globe);
     open_cmd = BarButton(this, QStringLiteral("Open"), Glyph::OpenBook);
     BitBtn1 = BarButton(this, QStringLiteral("Search"), Glyph::Magnifier);
