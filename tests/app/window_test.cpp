@@ -80,6 +80,7 @@ void WindowTest::failedStartUpShowsTheOneMessageAndEnds_data() {
     QTest::newRow("no archive") << QString();
     QTest::newRow("not an archive") << QStringLiteral("garbage");
     QTest::newRow("archive without FORUM_FORUM") << QStringLiteral("drop-forum");
+    QTest::newRow("Jet file cut short") << QStringLiteral("cut-jet");
 }
 
 void WindowTest::failedStartUpShowsTheOneMessageAndEnds() {
@@ -90,10 +91,18 @@ void WindowTest::failedStartUpShowsTheOneMessageAndEnds() {
         std::ofstream(path) << "This is not a data base, just a few words of text.";
     } else if (archive == "drop-forum") {
         MakeArchive(path, std::string(kSmallBoard) + "drop table FORUM_FORUM;");
+    } else if (archive == "cut-jet") {
+        if (!FixturesAvailable()) QSKIP("the shared Jet fixtures are not here");
+        std::ofstream(path, std::ios::binary) << ReadFile(FixturePath("sample.mdb")).substr(0, 3 * 4096);
     }
+    const bool existed = std::filesystem::exists(path);
+    const std::string before = ReadFile(path);
     MessageRecorder messages;
     LoopGuard guard(3000, 0);
     const int status = RunProgram(QString::fromStdString(folder.path()));
+    // A failed start neither creates nor changes the main archive.
+    QCOMPARE(std::filesystem::exists(path), existed);
+    QVERIFY(ReadFile(path) == before);
     QVERIFY(status != 0);
     QCOMPARE(messages.messages.size(), size_t(1));
     QCOMPARE(messages.messages[0].text, kNoArchive);
