@@ -9,6 +9,7 @@
 #include "app/error_report.h"
 #include "app/login.h"
 #include "app/main_window.h"
+#include "app/topic_list_model.h"
 #include "base/trim.h"
 #include "import/archive_merge.h"
 #include "import/merge_source.h"
@@ -56,6 +57,7 @@ private:
 void Tindex::inmdbClick(QObject* /*Sender*/) {
     // The topic grid stays empty from here on, also when the dialog is cancelled.
     rs.Close();
+    DataSource1->Reload();
     if (!OpenDialog1.Execute()) return ShowMessage(kSelectFile);
     const std::string fileName = Trim(QFile::encodeName(OpenDialog1.FileName).toStdString());
     if (fileName.empty()) return ShowMessage(kSelectFile);

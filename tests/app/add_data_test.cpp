@@ -8,7 +8,10 @@
 #include <fstream>
 
 #include "app/login.h"
+#include "app/topic_list_model.h"
 #include "archive/query.h"
+#include "archive/topic_list.h"
+#include "base/codepage.h"
 #include "support/scoped_environment.h"
 #include "ui_test_support.h"
 
@@ -23,7 +26,8 @@ const QString kRestart = QStringLiteral("Date Collect Take Effect After Restart\
 
 // A main window whose dialog answers with `fileName` (or is cancelled when it is null).
 struct AddDataWindow : StartedWindow {
-    explicit AddDataWindow(const std::optional<QString>& fileName) {
+    explicit AddDataWindow(const std::optional<QString>& fileName, const std::string& board = kSmallBoard)
+        : StartedWindow(board) {
         environment.Set("XDG_CACHE_HOME", folder.File("cache"));
         window->OpenDialog1.SetAnswer([fileName](QString& name, int&) {
             if (!fileName) return false;
@@ -142,13 +146,19 @@ void AddDataTest::cancelledOrBlankChoiceMergesNothing_data() {
 void AddDataTest::cancelledOrBlankChoiceMergesNothing() {
     QFETCH(bool, answered);
     QFETCH(QString, fileName);
-    AddDataWindow w(answered ? std::optional<QString>(fileName) : std::nullopt);
+    AddDataWindow w(answered ? std::optional<QString>(fileName) : std::nullopt,
+                    std::string(kSmallBoard) + "insert into FORUM_MEMBERS values (1, 'Tom', NULL, 1);"
+                                               "insert into FORUM_TOPICS (TOPIC_ID, FORUM_ID, CAT_ID, T_AUTHOR, t_subject) "
+                                               "values (7, 1, 1, 1, 'Hello');");
     const std::int64_t categories = w.Rows("FORUM_CATEGORY");
-    w.window->rs.SQL().Add("select * from FORUM_FORUM");
-    w.window->rs.Open();
+    ListForumTopics(w.window->rs, w.window->ADOConnection1, ToNarrow("综合讨论"));
+    w.window->DataSource1->Reload();
+    QCOMPARE(w.window->DataSource1->rowCount(), 1);
     QTest::mouseClick(w.window->inmdb, Qt::LeftButton);
     QCOMPARE(w.Texts(), QStringList{kSelectFile});
+    // The topic list is closed and the grid shows no rows, even though nothing was merged.
     QVERIFY(!w.window->rs.Active());
+    QCOMPARE(w.window->DataSource1->rowCount(), 0);
     QCOMPARE(w.Rows("FORUM_CATEGORY"), categories);
     QVERIFY(w.window->isEnabled());
 }
