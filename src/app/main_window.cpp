@@ -71,6 +71,14 @@ QFont WindowFont(int pixelSize) {
     return font;
 }
 
+// Takes a box layout that leaves no margin and puts `spacing` between its controls.
+template <typename Layout>
+Layout* Tight(Layout* layout, int spacing = 0) {
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(spacing);
+    return layout;
+}
+
 QPushButton* BarButton(QWidget* parent, const QString& caption, Glyph glyph) {
     auto* button = new QPushButton(GlyphIcon(glyph), caption, parent);
     button->setAutoDefault(false);
@@ -115,14 +123,10 @@ Tindex::Tindex(QString folder, QWidget* parent)
     CreateConfigurePage();
     PageControl1->setCurrentIndex(0);
 
-    auto* body = new QHBoxLayout;
-    body->setContentsMargins(0, 0, 0, 0);
-    body->setSpacing(0);
+    auto* body = Tight(new QHBoxLayout);
     body->addWidget(TreeView1);
     body->addWidget(PageControl1, 1);
-    auto* root = new QVBoxLayout(this);
-    root->setContentsMargins(0, 0, 0, 0);
-    root->setSpacing(0);
+    auto* root = Tight(new QVBoxLayout(this));
     root->addWidget(HeaderControl1);
     root->addLayout(body, 1);
 
@@ -132,12 +136,14 @@ Tindex::Tindex(QString folder, QWidget* parent)
     OpenDialog1.Filter = QString::fromLatin1(kOpenFilter);
     CreatePopupMenu();
     SetTabOrder();
+    WebBrowser1->installEventFilter(this);
+    listinfo->installEventFilter(this);
     BindHandlers();
+    CreateTopicList();
     PlaceTopBar();
 }
 
 Tindex::~Tindex() {
-    rs.Close();
     if (index == this) index = nullptr;
 }
 
@@ -154,7 +160,6 @@ void Tindex::CreateTopBar() {
     QPalette face = Edit1->palette();
     face.setColor(QPalette::Base, face.color(QPalette::Button));
     Edit1->setPalette(face);
-    Edit1->setFrame(true);
     conn_cmd = BarButton(this, QStringLiteral("Connect"), Glyph::Globe);
     open_cmd = BarButton(this, QStringLiteral("Open"), Glyph::OpenBook);
     BitBtn1 = BarButton(this, QStringLiteral("Search"), Glyph::Magnifier);
@@ -167,9 +172,7 @@ void Tindex::CreateBrowserPage() {
     panel = new StatusPanel(TabSheet1);
     panel->setFixedHeight(32);
     panel->SetText(QStringLiteral("Thanks For Using Zenta"));
-    auto* layout = new QVBoxLayout(TabSheet1);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
+    auto* layout = Tight(new QVBoxLayout(TabSheet1));
     layout->addWidget(WebBrowser1, 1);
     layout->addWidget(panel);
     PageControl1->addTab(TabSheet1, QStringLiteral("Browser"));
@@ -199,9 +202,7 @@ void Tindex::CreateLegmanPage() {
     listinfo->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
     listinfo->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
 
-    auto* layout = new QVBoxLayout(TabSheet2);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(4);
+    auto* layout = Tight(new QVBoxLayout(TabSheet2), 4);
     layout->addWidget(DBGrid1);
     layout->addWidget(listinfo, 1);
 
@@ -289,6 +290,7 @@ void Tindex::BindHandlers() {
     Bind(goto_cmd, &QPushButton::clicked, &Tindex::goto_cmdClick);
     Bind(STOP_CMD, &QPushButton::clicked, &Tindex::STOP_CMDClick);
     Bind(linkto, &QListWidget::currentRowChanged, &Tindex::linktoClick);
+    Bind(inmdb, &QPushButton::clicked, &Tindex::inmdbClick);
     BindBrowserEvents(WebBrowser1);
     listinfo->OnNewWindow2 = [this](QObject* sender, WebBrowser*& browser, bool& cancel) {
         CallReported([&] { listinfoNewWindow2(sender, browser, cancel); });
@@ -307,6 +309,14 @@ void Tindex::BindBrowserEvents(WebBrowser* browser) {
 void Tindex::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     PlaceTopBar();
+}
+
+bool Tindex::eventFilter(QObject* watched, QEvent* event) {
+    // A web view makes its inner widget late, at the end of the focus chain: order again.
+    if (event->type() == QEvent::ChildAdded) {
+        QMetaObject::invokeMethod(this, [this] { SetTabOrder(); }, Qt::QueuedConnection);
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void Tindex::PlaceTopBar() {

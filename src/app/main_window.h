@@ -29,6 +29,7 @@ namespace zenta {
 
 class RadioGroup;
 class StatusPanel;
+class TopicListModel;
 class WebBrowser;
 
 class Tindex : public QWidget {
@@ -51,6 +52,11 @@ public:
     void BitBtn1Click(QObject* Sender);
     void SpeedButton1Click(QObject* Sender);
 
+    // The topic list and the topic page.
+    void TreeView1Click(QObject* Sender);
+    void SpeedButton2Click(QObject* Sender);
+    void DBGrid1CellClick(QObject* Sender);
+
     // Browsing.
     void conn_cmdClick(QObject* Sender);
     void open_cmdClick(QObject* Sender);
@@ -61,6 +67,9 @@ public:
     void WebBrowser1NewWindow2(QObject* Sender, WebBrowser*& ppDisp, bool& Cancel);
     void WebBrowser1BeforeNavigate2(QObject* Sender, const QUrl& URL, bool& Cancel);
     void listinfoNewWindow2(QObject* Sender, WebBrowser*& ppDisp, bool& Cancel);
+
+    // Add data.
+    void inmdbClick(QObject* Sender);
 
     // Binds a signal of `sender` to a handler, run through the default error report.
     template <typename Sender, typename Signal>
@@ -107,12 +116,15 @@ public:
 
     Connection ADOConnection1;
     Query rs;
+    // Links `rs` to DBGrid1; whoever opens or closes `rs` reloads it.
+    TopicListModel* DataSource1;
 
     // Owns the hidden browsers that take the main browser's new windows; never shown.
     QWidget* hiddenBrowsers;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateTopBar();
@@ -122,6 +134,7 @@ private:
     void CreatePopupMenu();
     void SetTabOrder();
     void BindHandlers();
+    void CreateTopicList();
     void BindBrowserEvents(WebBrowser* browser);
     void PlaceTopBar();
 

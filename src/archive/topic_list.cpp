@@ -1,6 +1,7 @@
 #include "archive/topic_list.h"
 
 #include "archive/query.h"
+#include "base/codepage.h"
 #include "base/trim.h"
 
 namespace zenta {
@@ -19,8 +20,10 @@ constexpr const char* kListingJoin = " FORUM_TOPICS ,FORUM_MEMBERS where  ";
 
 // What the trigram index is asked for the words: every run of three characters or more
 // between the wildcards, as a phrase; a title that `like` matches holds each of them.
-// Empty when no run is that long, as the index could then only name every title.
+// Empty when no run is that long, as the index could then only name every title. The
+// index counts characters as code points, so the runs are measured in UTF-8.
 std::string TrigramQuery(const std::string& narrow) {
+    std::string words = FromNarrow(narrow);
     std::string query, run;
     size_t characters = 0;
     auto endRun = [&] {
@@ -28,19 +31,17 @@ std::string TrigramQuery(const std::string& narrow) {
         run.clear();
         characters = 0;
     };
-    for (size_t i = 0; i < narrow.size(); ++i) {
-        unsigned char c = narrow[i];
+    for (char c : words) {
         if (c == '%' || c == '_') {
             endRun();
             continue;
         }
         if (c == '"') run += '"';  // a quote inside a phrase is doubled
-        run += narrow[i];
-        if (c >= 0x81 && c <= 0xFE && i + 1 < narrow.size()) run += narrow[++i];  // a two-byte character
-        ++characters;
+        run += c;
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++characters;  // not a continuation byte
     }
     endRun();
-    return query;
+    return ToNarrow(query);
 }
 
 bool HasTitleIndex(Connection& connection) {

@@ -46,19 +46,17 @@ WebBrowser::~WebBrowser() {
 }
 
 void WebBrowser::Navigate(const QString& address) {
-    navigated_ = true;
     if (address.startsWith(QLatin1String("about:"), Qt::CaseInsensitive) &&
         address.compare(QLatin1String("about:blank"), Qt::CaseInsensitive) != 0) {
         // Chromium refuses such addresses; the old control showed the text as the page.
         LoadPage(address.mid(6).toUtf8(), QByteArrayLiteral("text/html;charset=UTF-8"));
         return;
     }
-    if (address.trimmed().isEmpty()) {
-        load(QUrl(QStringLiteral("about:blank")));
-        return;
-    }
-    const QUrl url = QUrl::fromUserInput(address, QDir::currentPath());
+    // Blanks alone lead nowhere, as the old control showed: an empty page.
+    const QUrl url = address.trimmed().isEmpty() ? QUrl(QStringLiteral("about:blank"))
+                                                 : QUrl::fromUserInput(address, QDir::currentPath());
     if (!url.isValid()) throw BrowserError(("无效的地址: " + address).toStdString());
+    navigated_ = true;
     load(url);
 }
 

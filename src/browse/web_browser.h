@@ -11,6 +11,7 @@
 
 #include "base/errors.h"
 
+class QWebEngineNewWindowRequest;
 class QWebEnginePage;
 
 namespace zenta {
@@ -55,7 +56,7 @@ public:
 
 private:
     class Page;
-    void NewWindowRequested(class QWebEngineNewWindowRequest& request);
+    void NewWindowRequested(QWebEngineNewWindowRequest& request);
     bool BeforeNavigate(const QUrl& address);
 
     bool navigated_ = false;

@@ -183,8 +183,7 @@ void BrowseTest::siteLinkChosenWithTheKeyboardPutsTheBrowserOnTop() {
     StartedWindow started;
     Tindex& w = *started.window;
     w.show();
-    QTabBar* tabs = w.PageControl1->findChild<QTabBar*>();
-    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(2).center());
+    SelectPageByUser(w, 2);
     w.N1->trigger();
     QVERIFY(w.TreeView1->isVisible());
     w.linkto->setFocus();
@@ -222,8 +221,7 @@ void BrowseTest::newWindowOfTheInfoViewOpensInTheDesktopBrowser() {
     Tindex& w = *started.window;
     w.show();
     QVERIFY(WaitForLoad(w.listinfo));
-    QTabBar* tabs = w.PageControl1->findChild<QTabBar*>();
-    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    SelectPageByUser(w, 1);
     DesktopBrowser desktop(QStringLiteral("http"));
     LoadHtmlIntoBrowser(w.listinfo,
                         "<body style='margin:0'><a href='http://www.zenta.example/topic' target='_blank' "

@@ -87,8 +87,7 @@ void InfoViewTest::fiveMegabytePageIsShownWhole() {
 void InfoViewTest::infoViewRunsNoScripts() {
     StartedWindow started;
     Tindex& w = *started.window;
-    QVERIFY(WaitForLoad(w.listinfo));
-    QVERIFY(WaitForLoad(w.WebBrowser1));
+    QVERIFY(started.WaitForFirstPages());
     const std::string page = "<title>quiet</title><p>text</p><script>document.title = 'ran';</script>";
     // The main browser, which runs scripts, shows the check would see one.
     w.WebBrowser1->LoadPage(QByteArray::fromStdString(page), "text/html");

@@ -1,7 +1,10 @@
+// Helpers for the window's tests; see ui_test_support.h.
 #include "ui_test_support.h"
 
 #include <QEventLoop>
 #include <QSignalSpy>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTimer>
 #include <QWebEnginePage>
 
@@ -18,7 +21,22 @@ const char* const kSmallBoard =
 StartedWindow::StartedWindow(const std::string& board) {
     MakeArchive(folder.File("zenta.mdb"), board);
     window = std::make_unique<Tindex>(QString::fromStdString(folder.path()));
+    // Watched from the start: the two first pages may finish in either order.
+    mainLoaded_ = std::make_unique<QSignalSpy>(window->WebBrowser1, &QWebEngineView::loadFinished);
+    infoLoaded_ = std::make_unique<QSignalSpy>(window->listinfo, &QWebEngineView::loadFinished);
     window->FormCreate(window.get());
+}
+
+bool StartedWindow::WaitForFirstPages() {
+    for (QSignalSpy* spy : {mainLoaded_.get(), infoLoaded_.get()}) {
+        if (spy->isEmpty() && !spy->wait(20000)) return false;
+    }
+    return true;
+}
+
+void SelectPageByUser(Tindex& window, int page) {
+    QTabBar* tabs = window.PageControl1->findChild<QTabBar*>();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(page).center());
 }
 
 bool WaitForLoad(WebBrowser* view, int timeoutMs) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QSignalSpy>
 #include <QString>
 #include <QTest>
 
@@ -23,10 +24,19 @@ extern const char* const kSmallBoard;
 // boxes recorded.
 struct StartedWindow {
     explicit StartedWindow(const std::string& board = kSmallBoard);
+    // Waits until both web views have finished their first page; false on a time-out.
+    bool WaitForFirstPages();
+
     TempDir folder;
     MessageRecorder messages;
     std::unique_ptr<Tindex> window;
+
+private:
+    std::unique_ptr<QSignalSpy> mainLoaded_, infoLoaded_;
 };
+
+// Brings a page of PageControl1 on top by a click on its tab, as the user does.
+void SelectPageByUser(Tindex& window, int page);
 
 // Waits until the view has finished loading a page; false on a time-out.
 bool WaitForLoad(WebBrowser* view, int timeoutMs = 20000);

@@ -36,10 +36,19 @@ namespace {
 
 const QString kNoArchive = QStringLiteral("Please load Zenta Data Base To  Current Directory ！");
 
-void SelectPageByUser(Tindex& w, int page) {
-    QTabBar* tabs = w.PageControl1->findChild<QTabBar*>();
-    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(page).center());
-}
+// Ends the program's message loop after `ms` unless destroyed first, so that a program
+// that wrongly runs on cannot hang the test, nor end a later test's wait.
+class LoopGuard {
+public:
+    LoopGuard(int ms, int status) {
+        timer_.setSingleShot(true);
+        QObject::connect(&timer_, &QTimer::timeout, [status] { QApplication::exit(status); });
+        timer_.start(ms);
+    }
+
+private:
+    QTimer timer_;
+};
 
 bool NoWindowShown() {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
@@ -56,10 +65,12 @@ class WindowTest : public QObject {
 private slots:
     void failedStartUpShowsTheOneMessageAndEnds_data();
     void failedStartUpShowsTheOneMessageAndEnds();
+    void programShowsTheWindowAndEndsWhenItCloses();
     void startedWindowShowsTheBrowserPageAndThePrompt();
     void treeHoldsTheBoardsCategoriesAndForums();
     void jetMainArchiveIsConvertedBehindTheProgressForm();
     void viewStateFollowsEveryTransition();
+    void tabKeyFollowsTheTopBarsOrder();
     void rightClickShowsTheWindowsMenu();
     void errorLeavingAHandlerIsReportedWithAFullStop();
 };
@@ -69,6 +80,7 @@ void WindowTest::failedStartUpShowsTheOneMessageAndEnds_data() {
     QTest::newRow("no archive") << QString();
     QTest::newRow("not an archive") << QStringLiteral("garbage");
     QTest::newRow("archive without FORUM_FORUM") << QStringLiteral("drop-forum");
+    QTest::newRow("Jet file cut short") << QStringLiteral("cut-jet");
 }
 
 void WindowTest::failedStartUpShowsTheOneMessageAndEnds() {
@@ -79,16 +91,43 @@ void WindowTest::failedStartUpShowsTheOneMessageAndEnds() {
         std::ofstream(path) << "This is not a data base, just a few words of text.";
     } else if (archive == "drop-forum") {
         MakeArchive(path, std::string(kSmallBoard) + "drop table FORUM_FORUM;");
+    } else if (archive == "cut-jet") {
+        if (!FixturesAvailable()) QSKIP("the shared Jet fixtures are not here");
+        std::ofstream(path, std::ios::binary) << ReadFile(FixturePath("sample.mdb")).substr(0, 3 * 4096);
     }
+    const bool existed = std::filesystem::exists(path);
+    const std::string before = ReadFile(path);
     MessageRecorder messages;
-    // Should the program wrongly run on, it is ended, and the checks below fail.
-    QTimer::singleShot(3000, qApp, [] { QApplication::exit(0); });
+    LoopGuard guard(3000, 0);
     const int status = RunProgram(QString::fromStdString(folder.path()));
+    // A failed start neither creates nor changes the main archive.
+    QCOMPARE(std::filesystem::exists(path), existed);
+    QVERIFY(ReadFile(path) == before);
     QVERIFY(status != 0);
     QCOMPARE(messages.messages.size(), size_t(1));
     QCOMPARE(messages.messages[0].text, kNoArchive);
     QVERIFY(NoWindowShown());
     QVERIFY(zenta::index.isNull());
+}
+
+void WindowTest::programShowsTheWindowAndEndsWhenItCloses() {
+    TempDir folder;
+    MakeArchive(folder.File("zenta.mdb"), kSmallBoard);
+    MessageRecorder messages;
+    QString seen;
+    QTimer closer;
+    closer.setSingleShot(true);
+    connect(&closer, &QTimer::timeout, this, [&] {
+        seen = zenta::index->isVisible() ? zenta::index->windowTitle() : QStringLiteral("hidden");
+        zenta::index->close();
+    });
+    closer.start(500);
+    LoopGuard guard(20000, 3);
+    QCOMPARE(RunProgram(QString::fromStdString(folder.path())), 0);
+    QCOMPARE(seen, QStringLiteral("Zenta"));
+    QVERIFY(messages.messages.empty());
+    QVERIFY(zenta::index.isNull());
+    QVERIFY(NoWindowShown());
 }
 
 void WindowTest::startedWindowShowsTheBrowserPageAndThePrompt() {
@@ -189,6 +228,21 @@ void WindowTest::viewStateFollowsEveryTransition() {
         QVERIFY2(!w.DBGrid1->isHidden() == step.grid, step.name);
         QVERIFY2(!w.Panel1->isHidden() == step.panel, step.name);
         QVERIFY2(w.PageControl1->currentIndex() == step.page, step.name);
+    }
+}
+
+void WindowTest::tabKeyFollowsTheTopBarsOrder() {
+    StartedWindow started;
+    Tindex& w = *started.window;
+    w.show();
+    w.N1->trigger();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    const QWidget* order[] = {w.Edit1,   w.conn_cmd, w.open_cmd, w.goback_cmd, w.goto_cmd,
+                              w.TreeView1, w.BitBtn1, w.STOP_CMD, w.inmdb};
+    w.Edit1->setFocus();
+    for (const QWidget* expected : order) {
+        QCOMPARE(QApplication::focusWidget(), expected);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
 }
 

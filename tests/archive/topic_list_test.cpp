@@ -106,7 +106,7 @@ TEST_F(TopicList, TheTitleIndexGivesExactlyTheRowsThatLikeGives) {
 INSERT INTO FORUM_TOPICS (TOPIC_ID, FORUM_ID, CAT_ID, T_AUTHOR, t_subject) VALUES
   (201, 1, 1, 1, 'Café CRASH'), (202, 1, 1, 1, 'CAFÉ crash'), (203, 1, 1, 1, 'old title'), (204, 1, 1, 1, 'gone'),
   (205, 1, 1, 1, NULL), (206, 1, 1, 1, '数据库连接池'), (207, 1, 1, 1, '数据 库'),
-  (209, 1, 1, 1, 'he said "hello" twice'), (210, 1, 1, 1, 'x a:b(c)*^ AND y');
+  (209, 1, 1, 1, 'he said "hello" twice'), (210, 1, 1, 1, 'x a:b(c)*^ AND y'), (211, 1, 1, 1, 'xa😀y');
 UPDATE FORUM_TOPICS SET t_subject = 'new title' WHERE TOPIC_ID = 203;
 UPDATE FORUM_TOPICS SET TOPIC_ID = 208 WHERE TOPIC_ID = 206;
 DELETE FROM FORUM_TOPICS WHERE TOPIC_ID = 204;
@@ -120,7 +120,8 @@ DELETE FROM FORUM_TOPICS WHERE TOPIC_ID = 204;
         return IdsOf(plain);
     };
     const char* words[] = {"café", "CAFÉ", "crash", "title", "old", "gone", "数据库", "据库连", "数据 库", "t_tle", "c%h", "new",
-                           "new%tle", "\"hello\"", "said \"", "a:b(c)*^ and", "数据%池"};
+                           "new%tle", "\"hello\"", "said \"", "a:b(c)*^ and", "数据%池",
+                           "a😀", "a😀y"};
     Connection reopened(dir_.File("a.mdb"));
     for (const char* w : words) {
         ASSERT_TRUE(SearchTopics(rs_, reopened, SearchBy::Title, ToNarrow(w)));
