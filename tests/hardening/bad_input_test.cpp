@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -23,6 +22,7 @@
 #include "base/errors.h"
 #include "import/archive_merge.h"
 #include "import/merge_source.h"
+#include "child_report.h"
 #include "support/scoped_environment.h"
 #include "support/test_archive.h"
 
@@ -239,25 +239,8 @@ private:
 // Runs the way as an ordinary user when this test runs as root, who writes any file.
 std::string RunWayWithoutPrivileges(Way way, const std::string& dir, const std::string& source) {
     if (geteuid() != 0) return RunWay(way, dir, source);
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0) return "pipe failed";
-    pid_t child = fork();
-    if (child == 0) {
-        close(pipeFds[0]);
-        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);
-        std::string message = RunWay(way, dir, source);
-        if (write(pipeFds[1], message.data(), message.size()) < 0) _exit(3);
-        _exit(0);
-    }
-    close(pipeFds[1]);
-    std::string message;
-    char buffer[4096];
-    for (ssize_t got; (got = read(pipeFds[0], buffer, sizeof buffer)) > 0;) message.append(buffer, static_cast<size_t>(got));
-    close(pipeFds[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the unprivileged run failed: " << status;
-    return message;
+    return test::RunInChild([] { return setgid(65534) == 0 && setuid(65534) == 0; },
+                            [&] { return RunWay(way, dir, source); });
 }
 
 class BadInput : public testing::TestWithParam<Case> {};

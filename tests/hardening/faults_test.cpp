@@ -21,6 +21,7 @@
 #include "import/archive_merge.h"
 #include "import/unpack_archive.h"
 #include "render/topic_page.h"
+#include "child_report.h"
 #include "support/test_archive.h"
 
 namespace zenta {
@@ -41,26 +42,13 @@ std::string One(const std::string& path, const std::string& sql) {
 // Runs `work` in a child process whose files cannot grow beyond `limit` bytes, as on a disk
 // with that much room; returns what the work reported.
 std::string RunWithFileLimit(rlim_t limit, const std::function<std::string()>& work) {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0) return "pipe failed";
-    pid_t child = fork();
-    if (child == 0) {
-        close(pipeFds[0]);
-        signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails with EFBIG instead of killing
-        rlimit size{limit, limit};
-        std::string report = setrlimit(RLIMIT_FSIZE, &size) == 0 ? work() : "setrlimit failed";
-        if (write(pipeFds[1], report.data(), report.size()) < 0) _exit(3);
-        _exit(0);
-    }
-    close(pipeFds[1]);
-    std::string report;
-    char buffer[4096];
-    for (ssize_t got; (got = read(pipeFds[0], buffer, sizeof buffer)) > 0;) report.append(buffer, static_cast<size_t>(got));
-    close(pipeFds[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the child ended with " << status;
-    return report;
+    return test::RunInChild(
+        [limit] {
+            signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails with EFBIG instead of killing
+            rlimit size{limit, limit};
+            return setrlimit(RLIMIT_FSIZE, &size) == 0;
+        },
+        work);
 }
 
 TEST(DiskFull, UnpackingStopsWithAWriteErrorAndAnEmptyFile) {
