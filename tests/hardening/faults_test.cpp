@@ -5,7 +5,6 @@
 // (tests/import/merge_kill_test.cpp) and the start-up conversion (tests/jet).
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sqlite3.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,23 +20,12 @@
 #include "import/archive_merge.h"
 #include "import/unpack_archive.h"
 #include "render/topic_page.h"
+#include "archive_probe.h"
 #include "child_report.h"
 #include "support/test_archive.h"
 
 namespace zenta {
 namespace {
-
-std::string One(const std::string& path, const std::string& sql) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* stmt = nullptr;
-    std::string value = "(failed)";
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW)
-        value = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-    return value;
-}
 
 // Runs `work` in a child process whose files cannot grow beyond `limit` bytes, as on a disk
 // with that much room; returns what the work reported.
@@ -90,10 +78,10 @@ TEST(DiskFull, MergeKeepsWholeBatchesAndAnIntactArchive) {
     });
     EXPECT_NE(report.find("FORUM_REPLY: "), std::string::npos) << report;
     EXPECT_EQ(report.find("raised"), std::string::npos) << report;
-    EXPECT_EQ(One(main, "PRAGMA integrity_check"), "ok");
+    EXPECT_EQ(test::ReadFirstValue(main, "PRAGMA integrity_check"), "ok");
     EXPECT_FALSE(std::filesystem::exists(main + "-journal") && std::filesystem::file_size(main + "-journal") > 0)
         << "a hot journal was left behind";
-    const std::int64_t replies = std::stoll(One(main, "select count(*) from FORUM_REPLY"));
+    const std::int64_t replies = std::stoll(test::ReadFirstValue(main, "select count(*) from FORUM_REPLY"));
     EXPECT_GT(replies, 0);
     EXPECT_LT(replies, 20000);
     EXPECT_EQ(replies % 1000, 0) << replies;
@@ -107,7 +95,7 @@ TEST(TwoInstances, ReaderWaitsOrReportsWhileAnotherMerges) {
     const std::string main = dir.File("zenta.mdb");
     ASSERT_EQ(test::RunCli("generate '" + source + "' --topics 3000 --replies 100000 --seed 7"), 0);
     ASSERT_EQ(test::RunCli("generate '" + main + "' --topics 50 --seed 8"), 0);
-    const std::int64_t repliesBefore = std::stoll(One(main, "select count(*) from FORUM_REPLY"));
+    const std::int64_t repliesBefore = std::stoll(test::ReadFirstValue(main, "select count(*) from FORUM_REPLY"));
 
     pid_t merger = fork();
     ASSERT_GE(merger, 0);
@@ -139,8 +127,8 @@ TEST(TwoInstances, ReaderWaitsOrReportsWhileAnotherMerges) {
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_GT(reads, 0);
     EXPECT_EQ(reported, 0) << "the reader did not wait: " << lastReport;
-    EXPECT_EQ(One(main, "PRAGMA integrity_check"), "ok");
-    EXPECT_GE(std::stoll(One(main, "select count(*) from FORUM_REPLY")), repliesBefore);
+    EXPECT_EQ(test::ReadFirstValue(main, "PRAGMA integrity_check"), "ok");
+    EXPECT_GE(std::stoll(test::ReadFirstValue(main, "select count(*) from FORUM_REPLY")), repliesBefore);
 }
 
 }  // namespace
