@@ -1,15 +1,17 @@
 // The window on the million-topic board, as a user meets it: start-up (process start to the
 // window shown with its tree built), a click on the largest forum until its first rows are in
 // the grid, scrolling that list to its end, and a click on its busiest topic until the info
-// view reports the page loaded. Prints one JSON object; run it with QT_QPA_PLATFORM=offscreen
-// (and, as root, QTWEBENGINE_DISABLE_SANDBOX=1). Each run is one start-up, so bench/run
-// starts it several times and takes the medians.
+// view reports the page loaded (beside the engine loading the same page from a file). Prints
+// one JSON object; run it with QT_QPA_PLATFORM=offscreen (and, as root,
+// QTWEBENGINE_DISABLE_SANDBOX=1). Each run is one start-up, so bench/run starts it several
+// times and takes the medians.
 #include <QApplication>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
 #include <QTreeWidget>
+#include <QWebEngineSettings>
 
 #include <unistd.h>
 
@@ -24,8 +26,11 @@
 #include "app/main_window.h"
 #include "app/topic_list_model.h"
 #include "archive/main_archive.h"
+#include "archive/query.h"
+#include "archive/topic_list.h"
 #include "browse/page_scheme.h"
 #include "browse/web_browser.h"
+#include "render/topic_page.h"
 #include "support/bench_archive.h"
 
 namespace {
@@ -58,6 +63,34 @@ double PeakMegabytes() {
     for (std::string line; std::getline(status, line);)
         if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024;
     return 0;
+}
+
+// The resident size now of the web engine's processes (every descendant of this one), in MB.
+double EngineMegabytes() {
+    std::vector<std::pair<pid_t, pid_t>> parents;  // (process, its parent)
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::ifstream statFile(entry.path() / "stat");
+        std::string stat((std::istreambuf_iterator<char>(statFile)), std::istreambuf_iterator<char>());
+        if (stat.empty()) continue;
+        std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+        std::string state;
+        pid_t parent = 0;
+        fields >> state >> parent;
+        parents.emplace_back(std::stoi(name), parent);
+    }
+    std::vector<pid_t> family = {getpid()};
+    double megabytes = 0;
+    for (size_t i = 0; i < family.size(); ++i)
+        for (const auto& [process, parent] : parents)
+            if (parent == family[i]) {
+                family.push_back(process);
+                std::ifstream status("/proc/" + std::to_string(process) + "/status");
+                for (std::string line; std::getline(status, line);)
+                    if (line.rfind("VmRSS:", 0) == 0) megabytes += std::stod(line.substr(6)) / 1024;
+            }
+    return megabytes;
 }
 
 double Median(std::vector<double> values) {
@@ -153,9 +186,35 @@ int main(int argc, char** argv) {
         pages.push_back(MillisecondsSince(start));
     }
 
+    const double browsePeak = PeakMegabytes();
+    const double engine = EngineMegabytes();
+
+    // The anchor: the engine alone loading the same page from a file, in a plain view.
+    const std::string file = zenta::bench::CacheFolder() + "/busiest-topic.html";
+    {
+        zenta::Query row(&window.ADOConnection1);
+        zenta::OpenTopicRow(row, window.ADOConnection1, board.facts.busiestTopic);
+        std::ofstream(file, std::ios::binary) << "<meta charset=\"gb18030\">"
+                                              << zenta::MakeTopicPage(window.ADOConnection1, zenta::ReadTopicRow(row));
+    }
+    QWebEngineView plain;
+    plain.settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+    plain.resize(window.listinfo->size());
+    plain.show();
+    QSignalSpy plainLoaded(&plain, &QWebEngineView::loadFinished);
+    std::vector<double> filePages;
+    for (int i = 0; i < 5; ++i) {
+        plainLoaded.clear();
+        const auto start = Clock::now();
+        plain.load(QUrl::fromLocalFile(QString::fromStdString(file)));
+        if (!plainLoaded.wait(60000)) return 1;
+        filePages.push_back(MillisecondsSince(start));
+    }
+    std::filesystem::remove(file);
+
     std::cout << "{\"startup_ms\":" << startup << ",\"startup_peak_MB\":" << startupPeak
               << ",\"first_rows_ms\":" << Median(listings) << ",\"scroll_ms\":" << scroll << ",\"scrolled_rows\":" << rows
-              << ",\"scroll_peak_MB\":" << scrollPeak << ",\"page_loaded_ms\":" << Median(pages)
-              << ",\"browse_peak_MB\":" << PeakMegabytes() << "}\n";
+              << ",\"scroll_peak_MB\":" << scrollPeak << ",\"page_loaded_ms\":" << Median(pages) << ",\"page_file_ms\":" << Median(filePages)
+              << ",\"browse_peak_MB\":" << browsePeak << ",\"engine_MB\":" << engine << "}\n";
     return 0;
 }
