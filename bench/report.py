@@ -83,11 +83,15 @@ row("Forum listing: peak memory after scrolling to the end (window)", window("sc
     meets=under(400))
 for key, words, scan, index in (("title_common", "title \"数据库\"", "BareLikeScan/title_common", "TitleIndexQuery/title_common"),
                                 ("title_rare", "title \"指针打印\"", "BareLikeScan/title_rare", "TitleIndexQuery/title_rare"),
+                                ("title_two_characters", "title \"线程\" (too short for the index)",
+                                 "BareLikeScan/title_two_characters", None),
                                 ("author", "author \"guru_1\"", "BareLikeScan/author", None)):
+    # The goal holds for three characters or more.
+    goal, meets = ("", None) if key == "title_two_characters" else ("< 100 ms", under(100))
     matches = counter(f"Search/{key}/rows:-1", "rows")
     label = f"Search {words} over 1,000,000 topics ({int(matches or 0):,} matches)"
     row(label + ": first 50 rows", ms(f"Search/{key}/rows:50"), anchor="bare SQLite `like` count of the column",
-        anchor_value=ms(scan), goal="< 100 ms", meets=under(100))
+        anchor_value=ms(scan), goal=goal, meets=meets)
     if index:
         row(label + ": first 50 rows", ms(f"Search/{key}/rows:50"), anchor="the title index's own query",
             anchor_value=ms(index), goal="< 100 ms", meets=under(100))

@@ -3,6 +3,7 @@
 
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 
 namespace zenta {
 namespace {
@@ -26,7 +27,11 @@ void ShowMessage(const QString& text, MessageIcon icon) {
         recorder->messages.push_back({text, icon});
         return;
     }
-    QMessageBox box(BoxIcon(icon), QStringLiteral("Zenta"), text);
+    // The platform's boxes broke lines at a lone carriage return too; Qt's break only at a
+    // line feed.
+    QString shown = text;
+    shown.replace(QRegularExpression(QStringLiteral("\r(?!\n)")), QStringLiteral("\n"));
+    QMessageBox box(BoxIcon(icon), QStringLiteral("Zenta"), shown);
     box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
     box.exec();
 }

@@ -136,6 +136,8 @@ Tindex::Tindex(QString folder, QWidget* parent)
     OpenDialog1.Filter = QString::fromLatin1(kOpenFilter);
     CreatePopupMenu();
     SetTabOrder();
+    WebBrowser1->installEventFilter(this);
+    listinfo->installEventFilter(this);
     BindHandlers();
     CreateTopicList();
     PlaceTopBar();
@@ -158,7 +160,6 @@ void Tindex::CreateTopBar() {
     QPalette face = Edit1->palette();
     face.setColor(QPalette::Base, face.color(QPalette::Button));
     Edit1->setPalette(face);
-    Edit1->setFrame(true);
     conn_cmd = BarButton(this, QStringLiteral("Connect"), Glyph::Globe);
     open_cmd = BarButton(this, QStringLiteral("Open"), Glyph::OpenBook);
     BitBtn1 = BarButton(this, QStringLiteral("Search"), Glyph::Magnifier);
@@ -287,6 +288,7 @@ void Tindex::BindHandlers() {
     Bind(goto_cmd, &QPushButton::clicked, &Tindex::goto_cmdClick);
     Bind(STOP_CMD, &QPushButton::clicked, &Tindex::STOP_CMDClick);
     Bind(linkto, &QListWidget::currentRowChanged, &Tindex::linktoClick);
+    Bind(inmdb, &QPushButton::clicked, &Tindex::inmdbClick);
     BindBrowserEvents(WebBrowser1);
     listinfo->OnNewWindow2 = [this](QObject* sender, WebBrowser*& browser, bool& cancel) {
         CallReported([&] { listinfoNewWindow2(sender, browser, cancel); });
@@ -305,6 +307,14 @@ void Tindex::BindBrowserEvents(WebBrowser* browser) {
 void Tindex::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     PlaceTopBar();
+}
+
+bool Tindex::eventFilter(QObject* watched, QEvent* event) {
+    // A web view makes its inner widget late, at the end of the focus chain: order again.
+    if (event->type() == QEvent::ChildAdded) {
+        QMetaObject::invokeMethod(this, [this] { SetTabOrder(); }, Qt::QueuedConnection);
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void Tindex::PlaceTopBar() {

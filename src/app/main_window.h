@@ -68,6 +68,9 @@ public:
     void WebBrowser1BeforeNavigate2(QObject* Sender, const QUrl& URL, bool& Cancel);
     void listinfoNewWindow2(QObject* Sender, WebBrowser*& ppDisp, bool& Cancel);
 
+    // Add data.
+    void inmdbClick(QObject* Sender);
+
     // Binds a signal of `sender` to a handler, run through the default error report.
     template <typename Sender, typename Signal>
     void Bind(Sender* sender, Signal signal, void (Tindex::*handler)(QObject*));
@@ -121,6 +124,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateTopBar();

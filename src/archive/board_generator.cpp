@@ -221,25 +221,14 @@ BoardFacts GenerateBoardArchive(const std::string& path, const BoardShape& shape
     if (std::filesystem::exists(path, ec)) throw Error("\"" + path + "\" exists already; it is not overwritten");
     const std::string part = path + ".part";
     std::filesystem::remove(part, ec);
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(part.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
-        std::string message = db ? sqlite3_errmsg(db) : "out of memory";
-        sqlite3_close(db);
-        throw DatabaseError("Cannot create \"" + part + "\": " + message);
-    }
     BoardFacts facts;
-    try {
+    WriteNewArchive(part, [&](sqlite3* db) {
         ExecuteStatements(db, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; BEGIN");
         CreateArchiveTables(db);
         facts = Fill(db, shape);
         CreateArchiveIndexes(db);
         ExecuteStatements(db, "COMMIT; ANALYZE");
-    } catch (...) {
-        sqlite3_close(db);
-        std::filesystem::remove(part, ec);
-        throw;
-    }
-    sqlite3_close(db);
+    });
     std::filesystem::rename(part, path, ec);
     if (ec) throw Error("Cannot move \"" + part + "\" to \"" + path + "\": " + ec.message());
     return facts;

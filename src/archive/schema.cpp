@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "archive/topic_title_index.h"
 #include "base/errors.h"
@@ -84,7 +85,7 @@ void ExecuteStatements(sqlite3* db, const std::string& sql) {
     }
 }
 
-void CreateNativeArchive(const std::string& path) {
+void WriteNewArchive(const std::string& path, const std::function<void(sqlite3*)>& fill) {
     std::error_code ec;
     if (std::filesystem::exists(path, ec)) throw Error("\"" + path + "\" exists already; it is not overwritten");
     sqlite3* db = nullptr;
@@ -94,16 +95,22 @@ void CreateNativeArchive(const std::string& path) {
         throw DatabaseError("Cannot create \"" + path + "\": " + message);
     }
     try {
-        ExecuteStatements(db, "BEGIN");
-        CreateArchiveTables(db);
-        CreateArchiveIndexes(db);
-        ExecuteStatements(db, "COMMIT");
+        fill(db);
     } catch (...) {
         sqlite3_close(db);
         std::filesystem::remove(path, ec);
         throw;
     }
     sqlite3_close(db);
+}
+
+void CreateNativeArchive(const std::string& path) {
+    WriteNewArchive(path, [](sqlite3* db) {
+        ExecuteStatements(db, "BEGIN");
+        CreateArchiveTables(db);
+        CreateArchiveIndexes(db);
+        ExecuteStatements(db, "COMMIT");
+    });
 }
 
 }  // namespace zenta

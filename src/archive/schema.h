@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
 
 struct sqlite3;
@@ -20,6 +21,10 @@ void CreateArchiveIndexes(sqlite3* db);
 
 // Runs statements that return no rows; an error raises DatabaseError with the engine's text.
 void ExecuteStatements(sqlite3* db, const std::string& sql);
+
+// Creates a new data base file at `path` (refusing one that exists) and hands it to `fill`;
+// when `fill` fails the file is removed and the error goes on.
+void WriteNewArchive(const std::string& path, const std::function<void(sqlite3*)>& fill);
 
 // Creates a new native archive file with tables and indexes and no rows. Refuses a path
 // that exists already.

@@ -1,10 +1,11 @@
 // zenta-screenshots FOLDER PAGE OUTPUT_PREFIX: starts the window on FOLDER/zenta.mdb, opens
 // the local page PAGE in the main browser as a user would, and saves each of the three
 // pages, selected by a click on its tab, as OUTPUT_PREFIX-browser.png, -legman.png and
-// -configure.png.
+// -configure.png. On the Legman page it first clicks the first forum and its newest topic.
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTabWidget>
@@ -26,6 +27,21 @@ bool Settle(zenta::WebBrowser* view) {
     const bool done = loaded.wait(20000);
     QTest::qWait(800);  // let the page paint
     return done;
+}
+
+// Clicks the first forum of the tree, then the first cell of the topic list it fills.
+void ShowFirstTopic(zenta::Tindex& window) {
+    window.TreeView1->expandToDepth(1);
+    QTreeWidgetItem* category = window.TreeView1->topLevelItem(0)->child(0);
+    if (!category || category->childCount() == 0) return;
+    QTest::mouseClick(window.TreeView1->viewport(), Qt::LeftButton, {},
+                      window.TreeView1->visualItemRect(category->child(0)).center());
+    QTest::qWait(300);
+    QAbstractItemModel* topics = window.DBGrid1->model();
+    if (!topics || topics->rowCount() == 0) return;
+    QTest::mouseClick(window.DBGrid1->viewport(), Qt::LeftButton, {},
+                      window.DBGrid1->visualRect(topics->index(0, 0)).center());
+    Settle(window.listinfo);
 }
 
 }  // namespace
@@ -54,7 +70,7 @@ int main(int argc, char** argv) {
     const char* names[] = {"browser", "legman", "configure"};
     for (int page = 0; page < 3; ++page) {
         zenta::test::SelectPageByUser(window, page);
-        if (page == 1) window.TreeView1->expandToDepth(1);
+        if (page == 1) ShowFirstTopic(window);
         QTest::qWait(800);
         const QString file = QString::fromLocal8Bit(argv[3]) + "-" + names[page] + ".png";
         if (!window.grab().save(file)) {

@@ -1,3 +1,4 @@
+// Helpers for the window's tests; see ui_test_support.h.
 #include "ui_test_support.h"
 
 #include <QEventLoop>

@@ -70,6 +70,7 @@ private slots:
     void treeHoldsTheBoardsCategoriesAndForums();
     void jetMainArchiveIsConvertedBehindTheProgressForm();
     void viewStateFollowsEveryTransition();
+    void tabKeyFollowsTheTopBarsOrder();
     void rightClickShowsTheWindowsMenu();
     void errorLeavingAHandlerIsReportedWithAFullStop();
 };
@@ -79,6 +80,7 @@ void WindowTest::failedStartUpShowsTheOneMessageAndEnds_data() {
     QTest::newRow("no archive") << QString();
     QTest::newRow("not an archive") << QStringLiteral("garbage");
     QTest::newRow("archive without FORUM_FORUM") << QStringLiteral("drop-forum");
+    QTest::newRow("Jet file cut short") << QStringLiteral("cut-jet");
 }
 
 void WindowTest::failedStartUpShowsTheOneMessageAndEnds() {
@@ -89,10 +91,18 @@ void WindowTest::failedStartUpShowsTheOneMessageAndEnds() {
         std::ofstream(path) << "This is not a data base, just a few words of text.";
     } else if (archive == "drop-forum") {
         MakeArchive(path, std::string(kSmallBoard) + "drop table FORUM_FORUM;");
+    } else if (archive == "cut-jet") {
+        if (!FixturesAvailable()) QSKIP("the shared Jet fixtures are not here");
+        std::ofstream(path, std::ios::binary) << ReadFile(FixturePath("sample.mdb")).substr(0, 3 * 4096);
     }
+    const bool existed = std::filesystem::exists(path);
+    const std::string before = ReadFile(path);
     MessageRecorder messages;
     LoopGuard guard(3000, 0);
     const int status = RunProgram(QString::fromStdString(folder.path()));
+    // A failed start neither creates nor changes the main archive.
+    QCOMPARE(std::filesystem::exists(path), existed);
+    QVERIFY(ReadFile(path) == before);
     QVERIFY(status != 0);
     QCOMPARE(messages.messages.size(), size_t(1));
     QCOMPARE(messages.messages[0].text, kNoArchive);
@@ -218,6 +228,21 @@ void WindowTest::viewStateFollowsEveryTransition() {
         QVERIFY2(!w.DBGrid1->isHidden() == step.grid, step.name);
         QVERIFY2(!w.Panel1->isHidden() == step.panel, step.name);
         QVERIFY2(w.PageControl1->currentIndex() == step.page, step.name);
+    }
+}
+
+void WindowTest::tabKeyFollowsTheTopBarsOrder() {
+    StartedWindow started;
+    Tindex& w = *started.window;
+    w.show();
+    w.N1->trigger();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    const QWidget* order[] = {w.Edit1,   w.conn_cmd, w.open_cmd, w.goback_cmd, w.goto_cmd,
+                              w.TreeView1, w.BitBtn1, w.STOP_CMD, w.inmdb};
+    w.Edit1->setFocus();
+    for (const QWidget* expected : order) {
+        QCOMPARE(QApplication::focusWidget(), expected);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     }
 }
 

@@ -1,0 +1,86 @@
+// Add data (`inmdb`): merges another archive, plain, compressed (.znt) or Jet, into the main
+// archive; the progress form follows the work, and the closing message tells the user to
+// restart and what became of each table's rows.
+#include <QCoreApplication>
+#include <QFile>
+
+#include <memory>
+
+#include "app/error_report.h"
+#include "app/login.h"
+#include "app/main_window.h"
+#include "app/topic_list_model.h"
+#include "base/trim.h"
+#include "import/archive_merge.h"
+#include "import/merge_source.h"
+
+namespace zenta {
+namespace {
+
+const QString kSelectFile = QStringLiteral("Please Select Target Data File！");
+const QString kCollecting = QStringLiteral("Collecting Need A Few Time，Please Waiting... ...");
+const QString kRestart = QStringLiteral("Date Collect Take Effect After Restart\rYou Can Collect Many Times Then Restart！");
+
+// The progress form shows the rows done, and the window repaints meanwhile.
+void ShowWorkProgress(std::int64_t done, std::int64_t total) {
+    if (login_dir)
+        login_dir->ShowProgress(done, total);
+    else
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+// Hides the progress form again however the work it follows ends.
+class ProgressShown {
+public:
+    ProgressShown() = default;
+    ProgressShown(const ProgressShown&) = delete;
+    ProgressShown& operator=(const ProgressShown&) = delete;
+    ~ProgressShown() {
+        if (login_dir) login_dir->hide();
+    }
+};
+
+// Keeps the window disabled while the rows are copied, and enables it however that ends.
+class WindowDisabled {
+public:
+    explicit WindowDisabled(QWidget* window) : window_(window) { window_->setEnabled(false); }
+    WindowDisabled(const WindowDisabled&) = delete;
+    WindowDisabled& operator=(const WindowDisabled&) = delete;
+    ~WindowDisabled() { window_->setEnabled(true); }
+
+private:
+    QWidget* window_;
+};
+
+}  // namespace
+
+void Tindex::inmdbClick(QObject* /*Sender*/) {
+    // The topic grid stays empty from here on, also when the dialog is cancelled.
+    rs.Close();
+    DataSource1->Reload();
+    if (!OpenDialog1.Execute()) return ShowMessage(kSelectFile);
+    const std::string fileName = Trim(QFile::encodeName(OpenDialog1.FileName).toStdString());
+    if (fileName.empty()) return ShowMessage(kSelectFile);
+
+    // Unpacking, conversion and opening errors go to the default report; the window has not
+    // been disabled yet, and the source connection is released on every path.
+    std::unique_ptr<Connection> source;
+    {
+        ProgressShown progress;
+        source = OpenMergeSource(fileName, ShowWorkProgress);
+    }
+    ShowMessage(kCollecting);
+    std::vector<TableCopy> copies;
+    {
+        WindowDisabled disabled(this);
+        ProgressShown progress;
+        MergeOptions options;
+        options.progress = ShowWorkProgress;
+        copies = MergeArchive(ADOConnection1, *source, options);
+    }
+    QString closing = kRestart;
+    for (const TableCopy& copy : copies) closing += u'\r' + QString::fromStdString(DescribeTableCopy(copy));
+    ShowMessage(closing);
+}
+
+}  // namespace zenta
