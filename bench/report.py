@@ -147,7 +147,7 @@ lines = [
     "",
     f"- Date: {datetime.now(timezone.utc).strftime('%Y-%m-%d %H:%M UTC')}",
     f"- Machine: {machine()}",
-    f"- Load average before the run: {os.environ.get('ZENTA_BENCH_LOAD_BEFORE', '?')}; after: "
+    f"- Load average when the benchmarks began: {os.environ.get('ZENTA_BENCH_LOAD_BEFORE', '?')}; after: "
     f"{' '.join(open('/proc/loadavg').read().split()[:3])} (1, 5 and 15 minutes)",
     f"- Whole run: about {os.environ.get('ZENTA_BENCH_MINUTES', '?')} minutes, build included",
     "",
