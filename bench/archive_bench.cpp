@@ -25,10 +25,7 @@ BENCHMARK(TreeBuild)->Unit(benchmark::kMillisecond);
 
 // A Jet `like '%...%'` title statement over a million topics, walked to its end.
 void TitleLikeScan(benchmark::State& state) {
-    BoardShape shape;
-    shape.topics = 1000000;
-    shape.replies = 1000000;
-    Connection connection(bench::CachedArchive("board-1m", shape).path);
+    Connection connection(bench::MillionTopicBoard().path);
     std::int64_t rows = 0;
     for (auto _ : state) {
         Query query(&connection);

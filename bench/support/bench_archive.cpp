@@ -33,4 +33,13 @@ CachedBoard CachedArchive(const std::string& name, const BoardShape& shape) {
     return board;
 }
 
+const CachedBoard& MillionTopicBoard() {
+    static const CachedBoard board = [] {
+        BoardShape shape;
+        shape.topics = 1000000;
+        return CachedArchive("topics-1m", shape);
+    }();
+    return board;
+}
+
 }  // namespace zenta::bench

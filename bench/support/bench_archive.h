@@ -19,4 +19,8 @@ std::string CacheFolder();
 // The archive of that shape under `name`, generated when it is not in the cache yet.
 CachedBoard CachedArchive(const std::string& name, const BoardShape& shape);
 
+// The big board most benchmarks browse: 1,000,000 topics with three replies each, one forum
+// of about 100,000 topics, and in it one topic of about 5,000 replies.
+const CachedBoard& MillionTopicBoard();
+
 }  // namespace zenta::bench

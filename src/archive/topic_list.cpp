@@ -1,5 +1,7 @@
 #include "archive/topic_list.h"
 
+#include <vector>
+
 #include "archive/query.h"
 #include "base/codepage.h"
 #include "base/trim.h"
@@ -69,11 +71,29 @@ void ListForumTopics(Query& rs, Connection& connection, const std::string& capti
     Reset(rs, connection);
     rs.SQL().Add(ListingSelect());
     rs.SQL().Add(kListingJoin);
-    rs.SQL().Add(
-        "(T_AUTHOR=MEMBER_ID) and  TOPIC_ID in (select TOPIC_ID from FORUM_TOPICS where "
-        "(CAT_ID in (select CAT_ID from FORUM_FORUM where F_SUBJECT=?)) and "
-        "(FORUM_ID in (select FORUM_ID from FORUM_FORUM where F_SUBJECT=?))) order by TOPIC_ID desc");
-    rs.Parameters() = {name, name};
+    // A name that one forum alone bears, the usual case, lists by that forum's own keys: the
+    // engine then walks the forum's index from its highest topic and the first rows come at
+    // once, however big the forum. The keys of several forums are gathered in a subquery first.
+    Query forums(&connection);
+    forums.SQL().Add("select FORUM_ID, CAT_ID from FORUM_FORUM where F_SUBJECT=?");
+    forums.Parameters() = {name};
+    forums.Open();
+    std::vector<Value> only;
+    if (!forums.Eof()) {
+        only = {forums.Fields(0), forums.Fields(1)};
+        forums.Next();
+        if (!forums.Eof()) only.clear();
+    }
+    if (!only.empty()) {
+        rs.SQL().Add("(T_AUTHOR=MEMBER_ID) and (FORUM_ID=?) and (CAT_ID=?) order by TOPIC_ID desc");
+        rs.Parameters() = std::move(only);
+    } else {
+        rs.SQL().Add(
+            "(T_AUTHOR=MEMBER_ID) and  TOPIC_ID in (select TOPIC_ID from FORUM_TOPICS where "
+            "(CAT_ID in (select CAT_ID from FORUM_FORUM where F_SUBJECT=?)) and "
+            "(FORUM_ID in (select FORUM_ID from FORUM_FORUM where F_SUBJECT=?))) order by TOPIC_ID desc");
+        rs.Parameters() = {name, name};
+    }
     rs.Open();
 }
 
