@@ -197,8 +197,10 @@ void Tindex::CreateLegmanPage() {
 
     listinfo = new WebBrowser(TabSheet2);
     listinfo->setToolTip(kRightClickHint);
-    // Archive pages come from files of unknown origin: no scripts in the info view.
+    // Archive pages come from files of unknown origin: no scripts in the info view, and no
+    // user's files read into a page (a frame or an image of a file: address).
     listinfo->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+    listinfo->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
 
     auto* layout = Tight(new QVBoxLayout(TabSheet2), 4);
     layout->addWidget(DBGrid1);

@@ -20,14 +20,15 @@ void Connection::Open(const std::string& path) {
     }
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    // Another instance may be merging into the same file: wait for it rather than fail, from
+    // the first read of the schema on.
+    if (rc == SQLITE_OK) sqlite3_busy_timeout(db, 10000);
     if (rc == SQLITE_OK) rc = sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) {
         std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
         sqlite3_close(db);
         throw DatabaseError("\"" + path + "\" is not a readable archive: " + message);
     }
-    // Another instance may be merging into the same file: wait for it rather than fail.
-    sqlite3_busy_timeout(db, 10000);
     RegisterJetFunctions(db);
     db_ = db;
     path_ = path;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "archive/archive_format.h"
+#include "archive/connection.h"
 #include "base/errors.h"
 #include "base/executable_dir.h"
 
@@ -204,6 +205,21 @@ void ConvertJetArchive(const std::string& source, const std::string& dest, const
         SyncFile(dest_path.parent_path().string());
     } catch (...) {
         fs::remove(temp, ec);
+        throw;
+    }
+}
+
+std::unique_ptr<Connection> OpenConvertedJetArchive(const std::string& source, const std::string& copy,
+                                                    const ConversionProgress& progress) {
+    std::error_code ec;
+    std::filesystem::remove(copy, ec);
+    ConvertJetArchive(source, copy, progress);
+    try {
+        auto connection = std::make_unique<Connection>(copy);
+        std::filesystem::remove(copy, ec);
+        return connection;
+    } catch (...) {
+        std::filesystem::remove(copy, ec);
         throw;
     }
 }

@@ -6,9 +6,12 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace zenta {
+
+class Connection;
 
 // Called with the rows copied so far and the rows of all tables together.
 using ConversionProgress = std::function<void(int64_t copied, int64_t total)>;
@@ -28,5 +31,11 @@ struct JetConversionOptions {
 // stops the conversion and is passed on.
 void ConvertJetArchive(const std::string& source, const std::string& dest, const ConversionProgress& progress = {},
                        const JetConversionOptions& options = {});
+
+// Reads a Jet file through a converted copy at `copy` (replaced if it exists). The copy is
+// unlinked as soon as it is open: the connection goes on reading it, and nothing is left
+// behind however the caller ends.
+std::unique_ptr<Connection> OpenConvertedJetArchive(const std::string& source, const std::string& copy,
+                                                    const ConversionProgress& progress = {});
 
 }  // namespace zenta

@@ -9,17 +9,13 @@
 namespace zenta::cli {
 namespace {
 
-// A Jet file is read through a converted copy in a private temporary folder. The copy is
-// removed as soon as it is open: the connection keeps reading it, and nothing is left
-// behind however the command ends.
+// A Jet file is read through a converted copy in a private temporary folder.
 std::unique_ptr<Connection> OpenConvertedCopy(const std::string& path) {
     std::string folder = (std::filesystem::temp_directory_path() / "zenta-cli-XXXXXX").string();
     if (!mkdtemp(folder.data())) throw Error("Cannot make a temporary folder for converting \"" + path + "\"");
     std::error_code ec;
     try {
-        std::string copy = folder + "/converted.mdb";
-        ConvertJetArchive(path, copy);
-        auto connection = std::make_unique<Connection>(copy);
+        auto connection = OpenConvertedJetArchive(path, folder + "/converted.mdb");
         std::filesystem::remove_all(folder, ec);
         return connection;
     } catch (...) {

@@ -2,27 +2,10 @@
 
 #include <strings.h>
 
-#include <filesystem>
-
 #include "archive/archive_format.h"
 #include "import/unpack_archive.h"
 
 namespace zenta {
-namespace {
-
-// The converted copy is unlinked as soon as it is open: the connection goes on reading it,
-// and no second copy of the source is left in the cache folder.
-std::unique_ptr<Connection> OpenJetSource(const std::string& path, const ConversionProgress& progress) {
-    const std::string copy = GetSystemDir() + "converted.tst";
-    std::filesystem::remove(copy);
-    ConvertJetArchive(path, copy, progress);
-    auto connection = std::make_unique<Connection>(copy);
-    std::filesystem::remove(copy);
-    return connection;
-}
-
-}  // namespace
-
 bool IsCompressedArchiveName(std::string_view fileName) {
     std::string_view name = fileName.substr(fileName.find_last_of('/') + 1);
     size_t dot = name.find_last_of('.');
@@ -39,7 +22,8 @@ std::unique_ptr<Connection> OpenMergeSource(const std::string& fileName, const C
         path = UnpackedSourcePath();
         UnpackArchive(fileName, path);
     }
-    if (DetectArchiveFormat(path) == ArchiveFormat::Jet) return OpenJetSource(path, progress);
+    if (DetectArchiveFormat(path) == ArchiveFormat::Jet)
+        return OpenConvertedJetArchive(path, GetSystemDir() + "converted.tst", progress);
     return std::make_unique<Connection>(path);
 }
 

@@ -1,0 +1,1 @@
+select "a" + 1 + null, mid("abc", 2), cstr(1.5) + "x", mid(x, -1, 99999999999) from (select 1 as x)

@@ -1,0 +1,1 @@
+select t_subject as Title,t_view_count as ReadingTimes,M_NAME as Speaker,(mid(cstr(t_date),1,4)+'-'+mid(cstr(t_date),5,2)+'-'+mid(cstr(t_date),7,2))  as SpeakDate,TOPIC_ID,t_message, t_kind,t_language,t_good,T_REPLIES from FORUM_TOPICS ,FORUM_MEMBERS where  (T_AUTHOR=MEMBER_ID) order by TOPIC_ID desc

@@ -1,0 +1,1 @@
+select a.R_MESSAGE,b.M_NAME as R_AUTHOR from FORUM_REPLY a,FORUM_MEMBERS b where a.R_AUTHOR=b.MEMBER_ID and  a.TOPIC_ID=101 order by a.R_DATE

@@ -1,0 +1,1 @@
+select cat_id,cat_name from FORUM_CATEGORY where cat_pid=0 order by cat_order,cat_id
