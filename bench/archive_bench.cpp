@@ -29,7 +29,8 @@ void TitleLikeScan(benchmark::State& state) {
     std::int64_t rows = 0;
     for (auto _ : state) {
         Query query(&connection);
-        query.SQL().Add("select TOPIC_ID,t_subject from FORUM_TOPICS where t_SUBJECT like '%Kylix%' order by TOPIC_ID desc");
+        query.SQL().Add(
+            "select TOPIC_ID,t_subject from FORUM_TOPICS where t_SUBJECT like '%Kylix%' order by TOPIC_ID desc");
         query.Open();
         rows = 0;
         for (; !query.Eof(); query.Next()) ++rows;

@@ -54,8 +54,8 @@ const Compressed& Compressed200MB() {
         }
         if (!std::filesystem::exists(files.archive)) {
             const auto size = static_cast<std::uint32_t>(std::filesystem::file_size(plain));
-            const char length[4] = {static_cast<char>(size), static_cast<char>(size >> 8), static_cast<char>(size >> 16),
-                                    static_cast<char>(size >> 24)};
+            const char length[4] = {static_cast<char>(size), static_cast<char>(size >> 8),
+                                    static_cast<char>(size >> 16), static_cast<char>(size >> 24)};
             {
                 std::ofstream out(files.archive + ".part", std::ios::binary);
                 out.write(length, 4);
@@ -118,7 +118,8 @@ std::string HalfOfTheReplies(const std::string& source) {
 
 // Runs `merge` from the million-reply source into a fresh copy of the half main archive at
 // each iteration (the copy untimed).
-void TimeMerges(benchmark::State& state, const std::function<void(const std::string& main, const std::string& source)>& merge) {
+void TimeMerges(benchmark::State& state,
+                const std::function<void(const std::string& main, const std::string& source)>& merge) {
     BoardShape shape;
     shape.topics = 100000;
     shape.replies = 1000000;
@@ -149,8 +150,8 @@ void MergeMillionReplies(benchmark::State& state) {
     });
     state.counters["source_rows"] = static_cast<double>(sourceRows);
     state.counters["added"] = static_cast<double>(added);
-    state.counters["rows_per_s"] = benchmark::Counter(static_cast<double>(sourceRows) * state.iterations(),
-                                                      benchmark::Counter::kIsRate);
+    state.counters["rows_per_s"] =
+        benchmark::Counter(static_cast<double>(sourceRows) * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(MergeMillionReplies)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(2);
 

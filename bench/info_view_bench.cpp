@@ -48,7 +48,13 @@ void TimeLoads(benchmark::State& state, Load load) {
 void LoadPageIntoInfoView(benchmark::State& state) {
     TimeLoads(state, [](zenta::WebBrowser& view, const std::string& page) { zenta::LoadHtmlIntoBrowser(&view, page); });
 }
-BENCHMARK(LoadPageIntoInfoView)->Arg(4 << 10)->Arg(64 << 10)->Arg(1 << 20)->Arg(5 << 20)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(LoadPageIntoInfoView)
+    ->Arg(4 << 10)
+    ->Arg(64 << 10)
+    ->Arg(1 << 20)
+    ->Arg(5 << 20)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // For comparison: the engine's own setContent (a data address; it fails above about 2 MB).
 void SetContentOfInfoView(benchmark::State& state) {
@@ -56,7 +62,12 @@ void SetContentOfInfoView(benchmark::State& state) {
         view.setContent(QByteArray::fromStdString(page), QStringLiteral("text/html;charset=GB18030"));
     });
 }
-BENCHMARK(SetContentOfInfoView)->Arg(4 << 10)->Arg(64 << 10)->Arg(1 << 20)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(SetContentOfInfoView)
+    ->Arg(4 << 10)
+    ->Arg(64 << 10)
+    ->Arg(1 << 20)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 

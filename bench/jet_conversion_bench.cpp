@@ -22,8 +22,8 @@ std::string BenchBoard() {
     if (!fs::exists(jet)) {
         fs::create_directories(bench::CacheFolder());
         std::cerr << "inflating " << ZENTA_BENCH_BOARD << " ...\n";
-        std::string command = "tail -c +5 '" ZENTA_BENCH_BOARD "' | zlib-flate -uncompress > '" + jet + ".tmp' && mv '" + jet +
-                              ".tmp' '" + jet + "'";
+        std::string command = "tail -c +5 '" ZENTA_BENCH_BOARD "' | zlib-flate -uncompress > '" + jet +
+                              ".tmp' && mv '" + jet + ".tmp' '" + jet + "'";
         if (std::system(command.c_str()) != 0) throw std::runtime_error("cannot inflate " ZENTA_BENCH_BOARD);
     }
     return jet;
@@ -43,7 +43,8 @@ void ConvertBenchBoard(benchmark::State& state) {
     }
     fs::remove(dest);
     SetThroughput(state, jet);
-    state.counters["rows/s"] = benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["rows/s"] =
+        benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kIsIterationInvariantRate);
     // The largest resident size of any child so far: run before the mdb-export benchmark.
     rusage usage{};
     getrusage(RUSAGE_CHILDREN, &usage);

@@ -49,11 +49,27 @@ void Search(benchmark::State& state, SearchBy by, const char* words) {
     }
     state.counters["rows"] = static_cast<double>(read);
 }
-BENCHMARK_CAPTURE(Search, title_common, SearchBy::Title, "数据库")->Arg(kScreenRows)->Arg(-1)->ArgName("rows")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(Search, title_rare, SearchBy::Title, "指针打印")->Arg(kScreenRows)->Arg(-1)->ArgName("rows")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Search, title_common, SearchBy::Title, "数据库")
+    ->Arg(kScreenRows)
+    ->Arg(-1)
+    ->ArgName("rows")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Search, title_rare, SearchBy::Title, "指针打印")
+    ->Arg(kScreenRows)
+    ->Arg(-1)
+    ->ArgName("rows")
+    ->Unit(benchmark::kMillisecond);
 // Two characters are too few for the trigram index: a plain scan of the titles.
-BENCHMARK_CAPTURE(Search, title_two_characters, SearchBy::Title, "线程")->Arg(kScreenRows)->Arg(-1)->ArgName("rows")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(Search, author, SearchBy::Author, "guru_1")->Arg(kScreenRows)->Arg(-1)->ArgName("rows")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Search, title_two_characters, SearchBy::Title, "线程")
+    ->Arg(kScreenRows)
+    ->Arg(-1)
+    ->ArgName("rows")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Search, author, SearchBy::Author, "guru_1")
+    ->Arg(kScreenRows)
+    ->Arg(-1)
+    ->ArgName("rows")
+    ->Unit(benchmark::kMillisecond);
 
 // The anchors of the searches: the engine alone counting the rows of a `like` scan of the
 // column a search compares, and the title index alone naming the titles that hold the words.
@@ -79,7 +95,8 @@ void BareLikeScan(benchmark::State& state, const char* table, const char* column
 }
 BENCHMARK_CAPTURE(BareLikeScan, title_common, "FORUM_TOPICS", "t_subject", "数据库")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BareLikeScan, title_rare, "FORUM_TOPICS", "t_subject", "指针打印")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BareLikeScan, title_two_characters, "FORUM_TOPICS", "t_subject", "线程")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BareLikeScan, title_two_characters, "FORUM_TOPICS", "t_subject", "线程")
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BareLikeScan, title_kylix, "FORUM_TOPICS", "t_subject", "Kylix")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BareLikeScan, author, "FORUM_MEMBERS", "M_NAME", "guru_1")->Unit(benchmark::kMillisecond);
 

@@ -195,8 +195,8 @@ int main(int argc, char** argv) {
     {
         zenta::Query row(&window.ADOConnection1);
         zenta::OpenTopicRow(row, window.ADOConnection1, board.facts.busiestTopic);
-        std::ofstream(file, std::ios::binary) << "<meta charset=\"gb18030\">"
-                                              << zenta::MakeTopicPage(window.ADOConnection1, zenta::ReadTopicRow(row));
+        std::ofstream(file, std::ios::binary)
+            << "<meta charset=\"gb18030\">" << zenta::MakeTopicPage(window.ADOConnection1, zenta::ReadTopicRow(row));
     }
     QWebEngineView plain;
     plain.settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
@@ -213,9 +213,10 @@ int main(int argc, char** argv) {
     }
     std::filesystem::remove(file);
 
-    std::cout << "{\"startup_ms\":" << startup << ",\"startup_peak_MB\":" << startupPeak << ",\"startup_engine_MB\":" << startupEngine
-              << ",\"first_rows_ms\":" << Median(listings) << ",\"scroll_ms\":" << scroll << ",\"scrolled_rows\":" << rows
-              << ",\"scroll_peak_MB\":" << scrollPeak << ",\"page_loaded_ms\":" << Median(pages) << ",\"page_file_ms\":" << Median(filePages)
+    std::cout << "{\"startup_ms\":" << startup << ",\"startup_peak_MB\":" << startupPeak
+              << ",\"startup_engine_MB\":" << startupEngine << ",\"first_rows_ms\":" << Median(listings)
+              << ",\"scroll_ms\":" << scroll << ",\"scrolled_rows\":" << rows << ",\"scroll_peak_MB\":" << scrollPeak
+              << ",\"page_loaded_ms\":" << Median(pages) << ",\"page_file_ms\":" << Median(filePages)
               << ",\"browse_peak_MB\":" << browsePeak << ",\"engine_MB\":" << engine << "}\n";
     return 0;
 }

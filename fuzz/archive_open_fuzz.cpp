@@ -36,7 +36,8 @@ void Browse(const std::string& path) {
     }
     zenta::Query rs(&connection);
     zenta::ListForumTopics(rs, connection, FirstLeafCaption(root));
-    for (int rows = 0; !rs.Eof() && rows < 50; rs.Next(), ++rows) zenta::MakeTopicPage(connection, zenta::ReadTopicRow(rs));
+    for (int rows = 0; !rs.Eof() && rows < 50; rs.Next(), ++rows)
+        zenta::MakeTopicPage(connection, zenta::ReadTopicRow(rs));
 }
 
 }  // namespace

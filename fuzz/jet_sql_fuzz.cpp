@@ -26,8 +26,10 @@ int Authorize(void*, int action, const char*, const char*, const char*, const ch
         case SQLITE_DETACH:
         case SQLITE_PRAGMA:
         case SQLITE_TRANSACTION:
-        case SQLITE_SAVEPOINT: return SQLITE_DENY;
-        default: return SQLITE_OK;
+        case SQLITE_SAVEPOINT:
+            return SQLITE_DENY;
+        default:
+            return SQLITE_OK;
     }
 }
 
@@ -40,7 +42,8 @@ zenta::Connection& Archive() {
         zenta::CreateNativeArchive(path);
         auto* made = new zenta::Connection(path);
         sqlite3* db = made->handle();
-        zenta::ExecuteStatements(db,
+        zenta::ExecuteStatements(
+            db,
             "insert into FORUM_CATEGORY values (1,'Delphi',0,10,1),(2,'C++',1,20,null);"
             "insert into FORUM_FORUM values (1,1,'Delphi''s Tips','<b>x</b>',2),(2,2,'BCB',null,0);"
             "insert into FORUM_MEMBERS values (1,'Tom',null,3),(2,'王　五','a@b',null);"

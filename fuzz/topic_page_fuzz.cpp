@@ -11,10 +11,14 @@ namespace {
 
 zenta::Value AnyValue(FuzzedDataProvider& input) {
     switch (input.ConsumeIntegralInRange<int>(0, 3)) {
-        case 0: return {};
-        case 1: return zenta::Value::Integer(input.ConsumeIntegral<std::int64_t>());
-        case 2: return zenta::Value::Real(input.ConsumeFloatingPoint<double>());
-        default: return zenta::Value::Text(input.ConsumeRandomLengthString(4096));
+        case 0:
+            return {};
+        case 1:
+            return zenta::Value::Integer(input.ConsumeIntegral<std::int64_t>());
+        case 2:
+            return zenta::Value::Real(input.ConsumeFloatingPoint<double>());
+        default:
+            return zenta::Value::Text(input.ConsumeRandomLengthString(4096));
     }
 }
 

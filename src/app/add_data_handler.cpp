@@ -19,7 +19,8 @@ namespace {
 
 const QString kSelectFile = QStringLiteral("Please Select Target Data File！");
 const QString kCollecting = QStringLiteral("Collecting Need A Few Time，Please Waiting... ...");
-const QString kRestart = QStringLiteral("Date Collect Take Effect After Restart\rYou Can Collect Many Times Then Restart！");
+const QString kRestart =
+    QStringLiteral("Date Collect Take Effect After Restart\rYou Can Collect Many Times Then Restart！");
 
 // The progress form shows the rows done, and the window repaints meanwhile.
 void ShowWorkProgress(std::int64_t done, std::int64_t total) {

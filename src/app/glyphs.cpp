@@ -92,13 +92,27 @@ QIcon GlyphIcon(Glyph glyph, int size) {
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(size / 16.0, size / 16.0);
     switch (glyph) {
-    case Glyph::LeftArrow: DrawArrow(p, true); break;
-    case Glyph::RightArrow: DrawArrow(p, false); break;
-    case Glyph::StopSign: DrawStopSign(p); break;
-    case Glyph::Globe: DrawGlobe(p); break;
-    case Glyph::OpenBook: DrawOpenBook(p); break;
-    case Glyph::Magnifier: DrawMagnifier(p); break;
-    case Glyph::DiskWithArrow: DrawDiskWithArrow(p); break;
+        case Glyph::LeftArrow:
+            DrawArrow(p, true);
+            break;
+        case Glyph::RightArrow:
+            DrawArrow(p, false);
+            break;
+        case Glyph::StopSign:
+            DrawStopSign(p);
+            break;
+        case Glyph::Globe:
+            DrawGlobe(p);
+            break;
+        case Glyph::OpenBook:
+            DrawOpenBook(p);
+            break;
+        case Glyph::Magnifier:
+            DrawMagnifier(p);
+            break;
+        case Glyph::DiskWithArrow:
+            DrawDiskWithArrow(p);
+            break;
     }
     return QIcon(pixmap);
 }

@@ -33,8 +33,7 @@ namespace {
 
 const char* const kRightClickHint = "单击鼠标右键操作!";
 
-const char* const kOpenFilter =
-    "*.htm;*.html;*.asp;*.aspx;*.mdb;*.znt|*.htm;*.html;*.asp;*.aspx;*.mdb;*.znt|*.*|*.*";
+const char* const kOpenFilter = "*.htm;*.html;*.asp;*.aspx;*.mdb;*.znt|*.htm;*.html;*.asp;*.aspx;*.mdb;*.znt|*.*|*.*";
 
 const char* const kAboutText =
     "《Zenta》\n"
@@ -259,9 +258,9 @@ void Tindex::CreatePopupMenu() {
     N2 = PopupMenu1->addAction(QStringLiteral("隐藏目录树"));
     N3 = PopupMenu1->addAction(QStringLiteral("资料搜索"));
     // On the web views this replaces the engine's own context menu.
-    for (QWidget* control : {static_cast<QWidget*>(PageControl1), TabSheet3, static_cast<QWidget*>(TreeView1),
-                             static_cast<QWidget*>(DBGrid1), static_cast<QWidget*>(WebBrowser1),
-                             static_cast<QWidget*>(listinfo)}) {
+    for (QWidget* control :
+         {static_cast<QWidget*>(PageControl1), TabSheet3, static_cast<QWidget*>(TreeView1),
+          static_cast<QWidget*>(DBGrid1), static_cast<QWidget*>(WebBrowser1), static_cast<QWidget*>(listinfo)}) {
         control->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(control, &QWidget::customContextMenuRequested, this,
                 [this, control](const QPoint& at) { PopupMenu1->popup(control->mapToGlobal(at)); });
@@ -269,8 +268,8 @@ void Tindex::CreatePopupMenu() {
 }
 
 void Tindex::SetTabOrder() {
-    const QWidget* order[] = {PageControl1, Edit1, conn_cmd, open_cmd, goback_cmd,
-                              goto_cmd, TreeView1, BitBtn1, STOP_CMD, inmdb};
+    const QWidget* order[] = {PageControl1, Edit1,     conn_cmd, open_cmd, goback_cmd,
+                              goto_cmd,     TreeView1, BitBtn1,  STOP_CMD, inmdb};
     for (size_t i = 0; i + 1 < std::size(order); ++i) {
         setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
     }
@@ -314,7 +313,8 @@ void Tindex::resizeEvent(QResizeEvent* event) {
 bool Tindex::eventFilter(QObject* watched, QEvent* event) {
     // A web view makes its inner widget late, at the end of the focus chain: order again.
     if (event->type() == QEvent::ChildAdded) {
-        QMetaObject::invokeMethod(this, [this] { SetTabOrder(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { SetTabOrder(); }, Qt::QueuedConnection);
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -147,9 +147,7 @@ extern QPointer<Tindex> index;
 
 template <typename Sender, typename Signal>
 void Tindex::Bind(Sender* sender, Signal signal, void (Tindex::*handler)(QObject*)) {
-    connect(sender, signal, this, [this, sender, handler] {
-        CallReported([&] { (this->*handler)(sender); });
-    });
+    connect(sender, signal, this, [this, sender, handler] { CallReported([&] { (this->*handler)(sender); }); });
 }
 
 }  // namespace zenta

@@ -9,9 +9,7 @@
 
 namespace zenta {
 
-void Tindex::PageControl1Change(QObject* /*Sender*/) {
-    TreeView1->setVisible(PageControl1->currentIndex() == 1);
-}
+void Tindex::PageControl1Change(QObject* /*Sender*/) { TreeView1->setVisible(PageControl1->currentIndex() == 1); }
 
 void Tindex::N1Click(QObject* /*Sender*/) { TreeView1->setVisible(true); }
 

@@ -23,10 +23,14 @@ std::string StartOf(const std::string& narrow) {
 
 QVariant Shown(const Value& value) {
     switch (value.kind()) {
-        case Value::Kind::Null: return {};
-        case Value::Kind::Integer: return QVariant::fromValue<qlonglong>(value.integer());
-        case Value::Kind::Real: return value.real();
-        case Value::Kind::Text: return QString::fromStdString(FromNarrow(value.text()));
+        case Value::Kind::Null:
+            return {};
+        case Value::Kind::Integer:
+            return QVariant::fromValue<qlonglong>(value.integer());
+        case Value::Kind::Real:
+            return value.real();
+        case Value::Kind::Text:
+            return QString::fromStdString(FromNarrow(value.text()));
     }
     return {};
 }

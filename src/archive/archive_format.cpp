@@ -14,8 +14,10 @@ ArchiveFormat DetectArchiveFormat(const std::string& path) {
     char head[20] = {};
     file.read(head, sizeof head);
     std::string bytes(head, static_cast<size_t>(file.gcount()));
-    if (bytes.size() >= 16 && bytes.compare(0, 16, std::string("SQLite format 3\0", 16)) == 0) return ArchiveFormat::Native;
-    if (bytes.size() >= 19 && (bytes.compare(4, 15, "Standard Jet DB") == 0 || bytes.compare(4, 15, "Standard ACE DB") == 0))
+    if (bytes.size() >= 16 && bytes.compare(0, 16, std::string("SQLite format 3\0", 16)) == 0)
+        return ArchiveFormat::Native;
+    if (bytes.size() >= 19 &&
+        (bytes.compare(4, 15, "Standard Jet DB") == 0 || bytes.compare(4, 15, "Standard ACE DB") == 0))
         return ArchiveFormat::Jet;
     return ArchiveFormat::Unknown;
 }

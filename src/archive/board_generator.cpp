@@ -22,24 +22,30 @@ public:
         z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
         return z ^ (z >> 31);
     }
-    std::int64_t Below(std::int64_t n) { return n <= 0 ? 0 : static_cast<std::int64_t>(Next() % static_cast<std::uint64_t>(n)); }
+    std::int64_t Below(std::int64_t n) {
+        return n <= 0 ? 0 : static_cast<std::int64_t>(Next() % static_cast<std::uint64_t>(n));
+    }
     bool Chance(int percent) { return Below(100) < percent; }
     template <class T, size_t N>
-    const T& Pick(const T (&items)[N]) { return items[Below(N)]; }
+    const T& Pick(const T (&items)[N]) {
+        return items[Below(N)];
+    }
 
 private:
     std::uint64_t state_;
 };
 
-const char* const kChinese[] = {"请问", "如何", "数据库", "控件", "编译", "出错", "谢谢", "大家", "帮忙", "看看",
-                                "这个", "问题", "怎么", "解决", "窗体", "线程", "内存", "报表", "字符串", "指针",
-                                "组件", "安装", "升级", "版本", "网络", "源代码", "例子", "文件", "打印", "界面"};
-const char* const kEnglish[] = {"Delphi", "BCB", "Kylix", "Linux", "TDataSet", "TQuery", "ADO", "VCL", "DLL", "API",
-                                "thread", "memory", "form", "report", "socket", "query", "string", "bug", "help", "compile"};
+const char* const kChinese[] = {"请问", "如何", "数据库", "控件", "编译", "出错",   "谢谢", "大家", "帮忙",   "看看",
+                                "这个", "问题", "怎么",   "解决", "窗体", "线程",   "内存", "报表", "字符串", "指针",
+                                "组件", "安装", "升级",   "版本", "网络", "源代码", "例子", "文件", "打印",   "界面"};
+const char* const kEnglish[] = {"Delphi", "BCB",   "Kylix",  "Linux",  "TDataSet", "TQuery", "ADO",
+                                "VCL",    "DLL",   "API",    "thread", "memory",   "form",   "report",
+                                "socket", "query", "string", "bug",    "help",     "compile"};
 const char* const kSurnames[] = {"王", "李", "张", "刘", "陈", "杨", "赵", "黄", "周", "吴"};
 const char* const kGiven[] = {"小明", "大伟", "晓东", "建国", "海涛", "丽", "强", "军", "勇", "静"};
 const char* const kHandles[] = {"delphi", "bcb", "coder", "hacker", "newbie", "guru", "linux", "kylix"};
-const char* const kTopics[] = {"Delphi", "C++ Builder", "Kylix", "Linux", "数据库", "网络", "控件", "报表", "游戏", "综合"};
+const char* const kTopics[] = {"Delphi", "C++ Builder", "Kylix", "Linux", "数据库",
+                               "网络",   "控件",        "报表",  "游戏",  "综合"};
 const char* const kAreas[] = {"技术讨论", "专区", "基础", "高级", "开发", "编程", "问答", "资源", "灌水", "公告"};
 
 std::string Phrase(Random& r, int words) {
@@ -99,12 +105,18 @@ public:
         if (sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK) throw DatabaseError(sqlite3_errmsg(db));
     }
     ~Insert() { sqlite3_finalize(stmt_); }
-    Insert& Int(int at, std::int64_t v) { sqlite3_bind_int64(stmt_, at, v); return *this; }
+    Insert& Int(int at, std::int64_t v) {
+        sqlite3_bind_int64(stmt_, at, v);
+        return *this;
+    }
     Insert& Text(int at, const std::string& v) {
         sqlite3_bind_text(stmt_, at, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
         return *this;
     }
-    Insert& Null(int at) { sqlite3_bind_null(stmt_, at); return *this; }
+    Insert& Null(int at) {
+        sqlite3_bind_null(stmt_, at);
+        return *this;
+    }
     void Run() {
         if (sqlite3_step(stmt_) != SQLITE_DONE) throw DatabaseError(sqlite3_errmsg(sqlite3_db_handle(stmt_)));
         sqlite3_reset(stmt_);
@@ -123,7 +135,8 @@ BoardFacts Fill(sqlite3* db, const BoardShape& shape) {
     Random r(shape.seed);
     const std::int64_t topics = std::max<std::int64_t>(0, shape.topics);
     const std::int64_t replies = shape.replies >= 0 ? shape.replies : topics * 3;
-    const std::int64_t categoryCount = shape.categories > 0 ? shape.categories : std::clamp<std::int64_t>(topics / 2000, 12, 300);
+    const std::int64_t categoryCount =
+        shape.categories > 0 ? shape.categories : std::clamp<std::int64_t>(topics / 2000, 12, 300);
     const std::int64_t forumCount = shape.forums > 0 ? shape.forums : std::clamp<std::int64_t>(topics / 500, 8, 2000);
     const std::int64_t members = std::max<std::int64_t>(20, topics / 20);
     BoardFacts facts;
@@ -144,8 +157,12 @@ BoardFacts Fill(sqlite3* db, const BoardShape& shape) {
     }
     Insert category(db, "INSERT INTO FORUM_CATEGORY VALUES (?,?,?,?,?)");
     for (const Category& c : categories)
-        category.Int(1, c.id).Text(2, std::string(r.Pick(kTopics)) + " " + r.Pick(kAreas) + " " + std::to_string(c.id))
-            .Int(3, c.parent).Int(4, r.Below(10)).Int(5, 1).Run();
+        category.Int(1, c.id)
+            .Text(2, std::string(r.Pick(kTopics)) + " " + r.Pick(kAreas) + " " + std::to_string(c.id))
+            .Int(3, c.parent)
+            .Int(4, r.Below(10))
+            .Int(5, 1)
+            .Run();
 
     // Forums: the first, the busiest, sits on the top level where the tree shows it.
     std::vector<std::int64_t> forumCategory(forumCount + 1);
@@ -171,7 +188,11 @@ BoardFacts Fill(sqlite3* db, const BoardShape& shape) {
     for (std::int64_t m = 1; m <= members; ++m) {
         std::string name = r.Chance(60) ? std::string(r.Pick(kSurnames)) + r.Pick(kGiven) + std::to_string(m)
                                         : std::string(r.Pick(kHandles)) + "_" + std::to_string(m);
-        member.Int(1, m).Text(2, name).Text(3, "user" + std::to_string(m) + "@mail.zenta.example").Int(4, r.Below(500)).Run();
+        member.Int(1, m)
+            .Text(2, name)
+            .Text(3, "user" + std::to_string(m) + "@mail.zenta.example")
+            .Int(4, r.Below(500))
+            .Run();
     }
     // About one author in a hundred has left no member row behind.
     auto author = [&] { return r.Chance(1) ? members + 1 + r.Below(10) : 1 + r.Below(members); };
@@ -200,16 +221,32 @@ BoardFacts Fill(sqlite3* db, const BoardShape& shape) {
         topicTime[t] = span * (t - 1) / std::max<std::int64_t>(1, topics) + r.Below(3600);
         std::string date = DateCode(topicTime[t]);
         std::int64_t f = topicForum[t];
-        topic.Int(1, t).Int(2, f).Int(3, forumCategory[f]).Int(4, author()).Text(5, Phrase(r, 2 + static_cast<int>(r.Below(6))))
-            .Int(6, r.Below(5000)).Text(7, date).Text(8, Message(r)).Int(9, 1 + r.Below(3)).Int(10, 1 + r.Below(4))
-            .Text(11, r.Chance(5) ? "Y" : "N").Int(12, topicReplies[t]).Text(13, date).Run();
+        topic.Int(1, t)
+            .Int(2, f)
+            .Int(3, forumCategory[f])
+            .Int(4, author())
+            .Text(5, Phrase(r, 2 + static_cast<int>(r.Below(6))))
+            .Int(6, r.Below(5000))
+            .Text(7, date)
+            .Text(8, Message(r))
+            .Int(9, 1 + r.Below(3))
+            .Int(10, 1 + r.Below(4))
+            .Text(11, r.Chance(5) ? "Y" : "N")
+            .Int(12, topicReplies[t])
+            .Text(13, date)
+            .Run();
     }
 
     Insert reply(db, "INSERT INTO FORUM_REPLY VALUES (?,?,?,?,?,?)");
     for (std::int64_t i = 0; i < replies && topics > 0; ++i) {
         std::int64_t t = replyTopic[i];
-        reply.Int(1, i + 1).Int(2, t).Int(3, author()).Text(4, Message(r))
-            .Text(5, DateCode(topicTime[t] + 60 + r.Below(90 * 86400))).Int(6, topicForum[t]).Run();
+        reply.Int(1, i + 1)
+            .Int(2, t)
+            .Int(3, author())
+            .Text(4, Message(r))
+            .Text(5, DateCode(topicTime[t] + 60 + r.Below(90 * 86400)))
+            .Int(6, topicForum[t])
+            .Run();
     }
     return facts;
 }

@@ -17,7 +17,7 @@ struct BoardShape {
 
 // Facts about the archive written, for benchmarks that need to find their way in it.
 struct BoardFacts {
-    std::string largestForum;     // the F_SUBJECT (UTF-8) of the forum with most topics
+    std::string largestForum;  // the F_SUBJECT (UTF-8) of the forum with most topics
     std::int64_t largestForumTopics = 0;
     std::int64_t busiestTopic = 0;  // TOPIC_ID of the topic with most replies
     std::int64_t busiestTopicReplies = 0;

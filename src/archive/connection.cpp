@@ -13,10 +13,12 @@ Connection::~Connection() { Close(); }
 void Connection::Open(const std::string& path) {
     Close();
     switch (DetectArchiveFormat(path)) {
-        case ArchiveFormat::Native: break;
+        case ArchiveFormat::Native:
+            break;
         case ArchiveFormat::Jet:
             throw DatabaseError("\"" + path + "\" is a Jet archive, which must be converted before it is opened");
-        case ArchiveFormat::Unknown: throw DatabaseError("\"" + path + "\" is not an archive");
+        case ArchiveFormat::Unknown:
+            throw DatabaseError("\"" + path + "\" is not an archive");
     }
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);

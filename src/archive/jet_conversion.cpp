@@ -41,8 +41,9 @@ Limits LimitsFor(uint64_t source_size, const JetConversionOptions& options) {
     limits.address_space = options.address_space ? options.address_space : kDefaultAddressSpace;
     // Texts may grow by half from UTF-16 to UTF-8; the indexes come on top.
     limits.file_size = 8 * source_size + 256 * kMiB;
-    limits.cpu_time = options.cpu_time.count() ? options.cpu_time
-                                               : std::chrono::seconds(60 + static_cast<int64_t>(source_size / (2 * kMiB)));
+    limits.cpu_time = options.cpu_time.count()
+                          ? options.cpu_time
+                          : std::chrono::seconds(60 + static_cast<int64_t>(source_size / (2 * kMiB)));
     limits.wall_time = options.wall_time.count() ? options.wall_time
                                                  : std::chrono::seconds(120 + static_cast<int64_t>(source_size / kMiB));
     return limits;
@@ -96,17 +97,19 @@ std::string FailureReason(int status, bool timed_out, const std::string& error_l
         return "the Jet reader failed (exit status " + std::to_string(WEXITSTATUS(status)) + ")";
     }
     int signal = WTERMSIG(status);
-    if (signal == SIGXCPU) return "reading it took more than " + std::to_string(limits.cpu_time.count()) + " seconds of processor time";
+    if (signal == SIGXCPU)
+        return "reading it took more than " + std::to_string(limits.cpu_time.count()) + " seconds of processor time";
     if (signal == SIGXFSZ) return "its converted form grew beyond " + std::to_string(limits.file_size / kMiB) + " MB";
     return std::string("the Jet reader broke down on it (") + strsignal(signal) + ")";
 }
 
 // Runs the helper to its end, passing on its progress; returns the reason of a failure
 // or "" on success.
-std::string RunHelper(const std::string& helper, const std::string& source, const std::string& temp, const Limits& limits,
-                      const ConversionProgress& progress) {
+std::string RunHelper(const std::string& helper, const std::string& source, const std::string& temp,
+                      const Limits& limits, const ConversionProgress& progress) {
     int pipe_fds[2];
-    if (pipe2(pipe_fds, O_CLOEXEC) != 0) throw Error(std::string("Cannot start the Jet reader: ") + std::strerror(errno));
+    if (pipe2(pipe_fds, O_CLOEXEC) != 0)
+        throw Error(std::string("Cannot start the Jet reader: ") + std::strerror(errno));
     Fd read_end(pipe_fds[0]), write_end(pipe_fds[1]);
     std::string fd_text = "3";
     std::vector<char*> argv = {const_cast<char*>(helper.c_str()), const_cast<char*>(source.c_str()),
@@ -132,7 +135,8 @@ std::string RunHelper(const std::string& helper, const std::string& source, cons
             }
             pollfd p{read_end.fd, POLLIN, 0};
             int ready = poll(&p, 1, static_cast<int>(std::min<int64_t>(left, 1000)));
-            if (ready < 0 && errno != EINTR) throw Error(std::string("Cannot follow the Jet reader: ") + std::strerror(errno));
+            if (ready < 0 && errno != EINTR)
+                throw Error(std::string("Cannot follow the Jet reader: ") + std::strerror(errno));
             if (ready <= 0) continue;
             char buffer[4096];
             ssize_t n = read(read_end.fd, buffer, sizeof buffer);
@@ -157,9 +161,12 @@ std::string RunHelper(const std::string& helper, const std::string& source, cons
     while (!timed_out) {
         pid_t done = waitpid(pid, &status, WNOHANG);
         if (done == pid) break;
-        if (done < 0 && errno != EINTR) throw Error(std::string("Cannot follow the Jet reader: ") + std::strerror(errno));
-        if (Clock::now() >= deadline) timed_out = true;
-        else usleep(2000);
+        if (done < 0 && errno != EINTR)
+            throw Error(std::string("Cannot follow the Jet reader: ") + std::strerror(errno));
+        if (Clock::now() >= deadline)
+            timed_out = true;
+        else
+            usleep(2000);
     }
     if (timed_out) {
         kill_helper();
@@ -181,9 +188,12 @@ void ConvertJetArchive(const std::string& source, const std::string& dest, const
     std::error_code ec;
     if (fs::exists(dest, ec)) throw Error("\"" + dest + "\" exists already; it is not overwritten");
     switch (DetectArchiveFormat(source)) {
-        case ArchiveFormat::Jet: break;
-        case ArchiveFormat::Native: throw NotReadable(source, "it is a native archive, not a Jet data base");
-        case ArchiveFormat::Unknown: throw NotReadable(source, "it is not a Jet data base");
+        case ArchiveFormat::Jet:
+            break;
+        case ArchiveFormat::Native:
+            throw NotReadable(source, "it is a native archive, not a Jet data base");
+        case ArchiveFormat::Unknown:
+            throw NotReadable(source, "it is not a Jet data base");
     }
     std::string helper = options.helper.empty() ? ExecutableDirectory() + "/zenta-jet-reader" : options.helper;
     if (access(helper.c_str(), X_OK) != 0)

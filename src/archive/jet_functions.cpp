@@ -15,8 +15,10 @@ namespace {
 // A value's text as Jet's cstr writes it; numbers in Jet's own form.
 std::string TextOf(sqlite3_value* v) {
     switch (sqlite3_value_type(v)) {
-        case SQLITE_INTEGER: return std::to_string(sqlite3_value_int64(v));
-        case SQLITE_FLOAT: return FormatJetNumber(sqlite3_value_double(v));
+        case SQLITE_INTEGER:
+            return std::to_string(sqlite3_value_int64(v));
+        case SQLITE_FLOAT:
+            return FormatJetNumber(sqlite3_value_double(v));
         default: {
             const unsigned char* text = sqlite3_value_text(v);
             return text ? std::string(reinterpret_cast<const char*>(text), sqlite3_value_bytes(v)) : std::string();
@@ -81,7 +83,8 @@ void JetAdd(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (sqlite3_value_type(a) == SQLITE_NULL || sqlite3_value_type(b) == SQLITE_NULL) return sqlite3_result_null(ctx);
     if (sqlite3_value_type(a) == SQLITE_INTEGER && sqlite3_value_type(b) == SQLITE_INTEGER) {
         long long sum;
-        if (!__builtin_add_overflow(sqlite3_value_int64(a), sqlite3_value_int64(b), &sum)) return sqlite3_result_int64(ctx, sum);
+        if (!__builtin_add_overflow(sqlite3_value_int64(a), sqlite3_value_int64(b), &sum))
+            return sqlite3_result_int64(ctx, sum);
         return sqlite3_result_double(ctx, sqlite3_value_double(a) + sqlite3_value_double(b));
     }
     if (!IsNumber(a) && !IsNumber(b)) return ResultText(ctx, TextOf(a) + TextOf(b));

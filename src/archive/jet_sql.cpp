@@ -25,7 +25,8 @@ std::vector<Token> Tokenize(std::string_view sql) {
         if (std::isspace(c)) {
             while (i < sql.size() && std::isspace(static_cast<unsigned char>(sql[i]))) ++i;
             tokens.push_back({Kind::Space, std::string(sql.substr(start, i - start))});
-        } else if (std::isdigit(c) || (c == '.' && i + 1 < sql.size() && std::isdigit(static_cast<unsigned char>(sql[i + 1])))) {
+        } else if (std::isdigit(c) ||
+                   (c == '.' && i + 1 < sql.size() && std::isdigit(static_cast<unsigned char>(sql[i + 1])))) {
             while (i < sql.size() && (std::isdigit(static_cast<unsigned char>(sql[i])) || sql[i] == '.')) ++i;
             if (i < sql.size() && (sql[i] == 'e' || sql[i] == 'E')) {
                 size_t j = i + 1;
@@ -81,11 +82,13 @@ std::vector<Token> Tokenize(std::string_view sql) {
         } else {
             static const char* const kTwoByte[] = {"<=", ">=", "<>", "!=", "==", "||"};
             std::string_view rest = sql.substr(i);
-            auto two = std::find_if(std::begin(kTwoByte), std::end(kTwoByte), [&](const char* op) { return rest.starts_with(op); });
+            auto two = std::find_if(std::begin(kTwoByte), std::end(kTwoByte),
+                                    [&](const char* op) { return rest.starts_with(op); });
             size_t length = two != std::end(kTwoByte) ? 2 : 1;
             i += length;
-            tokens.push_back({std::string_view("+-*/%<>=&|;").find(c) != std::string_view::npos ? Kind::Operator : Kind::Other,
-                              std::string(sql.substr(start, length))});
+            tokens.push_back(
+                {std::string_view("+-*/%<>=&|;").find(c) != std::string_view::npos ? Kind::Operator : Kind::Other,
+                 std::string(sql.substr(start, length))});
         }
     }
     return tokens;
@@ -120,10 +123,10 @@ std::vector<Item> Nest(const std::vector<Token>& tokens, size_t& i, bool inside,
 
 bool IsBoundaryWord(const std::string& word) {
     static const char* const kWords[] = {
-        "select", "from",  "where",   "and",  "or",     "not",   "order",  "by",   "group", "having", "as",
-        "in",     "like",  "between", "is",   "on",     "join",  "inner",  "left", "right", "outer",  "cross",
-        "union",  "all",   "distinct", "top", "asc",    "desc",  "when",   "then", "else",  "end",    "case",
-        "limit",  "offset", "escape", "set",  "values", "into",  "insert", "update", "delete", "exists"};
+        "select", "from",   "where",    "and", "or",     "not",  "order",  "by",     "group",  "having", "as",
+        "in",     "like",   "between",  "is",  "on",     "join", "inner",  "left",   "right",  "outer",  "cross",
+        "union",  "all",    "distinct", "top", "asc",    "desc", "when",   "then",   "else",   "end",    "case",
+        "limit",  "offset", "escape",   "set", "values", "into", "insert", "update", "delete", "exists"};
     std::string lower = word;
     std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
     return std::find(std::begin(kWords), std::end(kWords), lower) != std::end(kWords);

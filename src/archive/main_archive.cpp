@@ -68,7 +68,8 @@ std::string KeepOriginal(const std::string& dir, const std::string& main) {
         fs::copy_file(main, part, fs::copy_options::overwrite_existing, ec);
         if (!ec) {
             File copy(part, O_RDONLY);
-            if (fsync(copy.fd()) != 0 || renameat2(AT_FDCWD, part.c_str(), AT_FDCWD, kept.c_str(), RENAME_NOREPLACE) != 0)
+            if (fsync(copy.fd()) != 0 ||
+                renameat2(AT_FDCWD, part.c_str(), AT_FDCWD, kept.c_str(), RENAME_NOREPLACE) != 0)
                 ec = std::error_code(errno, std::generic_category());
         }
         if (ec) throw Error("Cannot keep the original of \"" + main + "\" as \"" + kept + "\": " + ec.message());
@@ -78,7 +79,8 @@ std::string KeepOriginal(const std::string& dir, const std::string& main) {
 
 }  // namespace
 
-std::string PrepareMainArchive(const std::string& dir, const ConversionProgress& progress, const JetConversionOptions& options) {
+std::string PrepareMainArchive(const std::string& dir, const ConversionProgress& progress,
+                               const JetConversionOptions& options) {
     std::string main = dir + "/" + kMainArchiveName;
     std::error_code ec;
     if (!fs::is_regular_file(main, ec) || DetectArchiveFormat(main) != ArchiveFormat::Jet) return "";
@@ -86,7 +88,8 @@ std::string PrepareMainArchive(const std::string& dir, const ConversionProgress&
     // native archive in its place and has nothing to do.
     File jet(main, O_RDONLY);
     if (flock(jet.fd(), LOCK_EX) != 0) throw Error("Cannot lock \"" + main + "\": " + std::strerror(errno));
-    if (!SameFile(main, "/proc/self/fd/" + std::to_string(jet.fd())) || DetectArchiveFormat(main) != ArchiveFormat::Jet) return "";
+    if (!SameFile(main, "/proc/self/fd/" + std::to_string(jet.fd())) || DetectArchiveFormat(main) != ArchiveFormat::Jet)
+        return "";
 
     RemoveLeftovers(dir);
     std::string converted = dir + "/" + kConvertedName;

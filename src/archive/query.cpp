@@ -59,9 +59,15 @@ void Query::Open() {
         const Value& v = parameters_[i];
         int at = static_cast<int>(i) + 1;
         switch (v.kind()) {
-            case Value::Kind::Null: sqlite3_bind_null(stmt, at); break;
-            case Value::Kind::Integer: sqlite3_bind_int64(stmt, at, v.integer()); break;
-            case Value::Kind::Real: sqlite3_bind_double(stmt, at, v.real()); break;
+            case Value::Kind::Null:
+                sqlite3_bind_null(stmt, at);
+                break;
+            case Value::Kind::Integer:
+                sqlite3_bind_int64(stmt, at, v.integer());
+                break;
+            case Value::Kind::Real:
+                sqlite3_bind_double(stmt, at, v.real());
+                break;
             case Value::Kind::Text: {
                 std::string utf8 = FromNarrow(v.text());
                 sqlite3_bind_text(stmt, at, utf8.data(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
@@ -128,9 +134,12 @@ Value Query::Fields(int index) const {
     CheckRow();
     if (index < 0 || index >= FieldCount()) throw DatabaseError("No column at position " + std::to_string(index));
     switch (sqlite3_column_type(stmt_, index)) {
-        case SQLITE_INTEGER: return Value::Integer(sqlite3_column_int64(stmt_, index));
-        case SQLITE_FLOAT: return Value::Real(sqlite3_column_double(stmt_, index));
-        case SQLITE_NULL: return Value();
+        case SQLITE_INTEGER:
+            return Value::Integer(sqlite3_column_int64(stmt_, index));
+        case SQLITE_FLOAT:
+            return Value::Real(sqlite3_column_double(stmt_, index));
+        case SQLITE_NULL:
+            return Value();
         default: {
             const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, index));
             int size = sqlite3_column_bytes(stmt_, index);

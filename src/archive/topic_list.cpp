@@ -104,7 +104,8 @@ bool SearchTopics(Query& rs, Connection& connection, SearchBy by, const std::str
     std::string statement = SearchSelect();
     std::vector<Value> parameters = {pattern};
     if (by == SearchBy::Title) {
-        statement += std::string(" from FORUM_TOPICS ,FORUM_MEMBERS where ") + " T_AUTHOR=MEMBER_ID and  t_SUBJECT like ?";
+        statement +=
+            std::string(" from FORUM_TOPICS ,FORUM_MEMBERS where ") + " T_AUTHOR=MEMBER_ID and  t_SUBJECT like ?";
         // The index names the topics whose titles hold the runs of the words; the `like`
         // above keeps exactly the matching ones among them.
         std::string trigrams = TrigramQuery(trimmed);

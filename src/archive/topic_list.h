@@ -14,8 +14,9 @@ class Connection;
 class Query;
 
 // The topic row's column names, by position; the topic page reads a row by these positions.
-inline constexpr std::array<const char*, 10> kTopicRowColumns = {
-    "Title", "ReadingTimes", "Speaker", "SpeakDate", "TOPIC_ID", "t_message", "t_kind", "t_language", "t_good", "T_REPLIES"};
+inline constexpr std::array<const char*, 10> kTopicRowColumns = {"Title",    "ReadingTimes", "Speaker", "SpeakDate",
+                                                                 "TOPIC_ID", "t_message",    "t_kind",  "t_language",
+                                                                 "t_good",   "T_REPLIES"};
 
 // The values of one topic row, by position.
 using TopicRow = std::array<Value, 10>;

@@ -55,10 +55,14 @@ std::string FormatJetNumber(double number) {
 
 std::string Value::AsString() const {
     switch (kind_) {
-        case Kind::Null: return {};
-        case Kind::Integer: return std::to_string(integer_);
-        case Kind::Real: return FormatJetNumber(real_);
-        case Kind::Text: return text_;
+        case Kind::Null:
+            return {};
+        case Kind::Integer:
+            return std::to_string(integer_);
+        case Kind::Real:
+            return FormatJetNumber(real_);
+        case Kind::Text:
+            return text_;
     }
     return {};
 }
@@ -82,12 +86,15 @@ std::int32_t RoundToInt32(double number) {
 
 std::int32_t Value::ColumnNumber() const {
     switch (kind_) {
-        case Kind::Null: throw ConversionError();
+        case Kind::Null:
+            throw ConversionError();
         case Kind::Integer:
-            if (integer_ < std::numeric_limits<std::int32_t>::min() || integer_ > std::numeric_limits<std::int32_t>::max())
+            if (integer_ < std::numeric_limits<std::int32_t>::min() ||
+                integer_ > std::numeric_limits<std::int32_t>::max())
                 throw ConversionError();
             return static_cast<std::int32_t>(integer_);
-        case Kind::Real: return RoundToInt32(real_);
+        case Kind::Real:
+            return RoundToInt32(real_);
         case Kind::Text: {
             std::string text = Trim(text_);
             if (!text.empty() && text[0] == '+') text.erase(0, 1);

@@ -23,9 +23,7 @@ public:
     Page(WebBrowser* view) : QWebEnginePage(view), view_(view) {}
 
 protected:
-    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool) override {
-        return view_->BeforeNavigate(url);
-    }
+    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool) override { return view_->BeforeNavigate(url); }
 
 private:
     WebBrowser* view_;

@@ -9,7 +9,8 @@
 namespace zenta::cli {
 
 void AddConvertCommand(CLI::App& app) {
-    auto* command = app.add_subcommand("convert", "Convert a Jet (.mdb) archive into a new native archive (never overwrites)");
+    auto* command =
+        app.add_subcommand("convert", "Convert a Jet (.mdb) archive into a new native archive (never overwrites)");
     auto source = std::make_shared<std::string>();
     auto dest = std::make_shared<std::string>();
     auto quiet = std::make_shared<bool>(false);

@@ -14,10 +14,18 @@ void WriteRowsAsJsonLines(Query& query, std::ostream& out) {
             Value v = query.Fields(i);
             auto& cell = row[query.FieldName(i)];
             switch (v.kind()) {
-                case Value::Kind::Null: cell = nullptr; break;
-                case Value::Kind::Integer: cell = v.integer(); break;
-                case Value::Kind::Real: cell = v.real(); break;
-                case Value::Kind::Text: cell = FromNarrow(v.text()); break;
+                case Value::Kind::Null:
+                    cell = nullptr;
+                    break;
+                case Value::Kind::Integer:
+                    cell = v.integer();
+                    break;
+                case Value::Kind::Real:
+                    cell = v.real();
+                    break;
+                case Value::Kind::Text:
+                    cell = FromNarrow(v.text());
+                    break;
             }
         }
         out << row.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";

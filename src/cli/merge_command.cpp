@@ -12,14 +12,16 @@
 namespace zenta::cli {
 
 void AddMergeCommand(CLI::App& app) {
-    auto* command = app.add_subcommand("merge", "Append the rows of another archive (plain or .znt) to the main archive");
+    auto* command =
+        app.add_subcommand("merge", "Append the rows of another archive (plain or .znt) to the main archive");
     auto main = std::make_shared<std::string>();
     auto source = std::make_shared<std::string>();
     auto options = std::make_shared<MergeOptions>();
     auto progress = std::make_shared<bool>(false);
     command->add_option("MAIN", *main, "The main archive, written to")->required();
     command->add_option("SRC", *source, "The archive to merge")->required();
-    command->add_option("--batch-rows", options->batchRows, "Source rows per committed batch")->check(CLI::PositiveNumber);
+    command->add_option("--batch-rows", options->batchRows, "Source rows per committed batch")
+        ->check(CLI::PositiveNumber);
     command->add_flag("--progress", *progress, "Print \"progress DONE TOTAL\" after every batch");
     command->callback([main, source, options, progress] {
         auto destination = OpenWritableArchiveArgument(*main);
@@ -28,7 +30,8 @@ void AddMergeCommand(CLI::App& app) {
             options->progress = [](std::int64_t done, std::int64_t total) {
                 std::cout << "progress " << done << " " << total << std::endl;
             };
-        for (const TableCopy& copy : MergeArchive(*destination, *from, *options)) std::cout << DescribeTableCopy(copy) << "\n";
+        for (const TableCopy& copy : MergeArchive(*destination, *from, *options))
+            std::cout << DescribeTableCopy(copy) << "\n";
     });
 }
 

@@ -82,7 +82,8 @@ std::vector<Column> TableColumns(sqlite3* db, const std::string& table) {
     if (!info) return columns;
     sqlite3_bind_text(info.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
     while (sqlite3_step(info.get()) == SQLITE_ROW)
-        columns.push_back({reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 0)), sqlite3_column_int(info.get(), 1) > 0,
+        columns.push_back({reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 0)),
+                           sqlite3_column_int(info.get(), 1) > 0,
                            AffinityOf(reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 2)))});
     return columns;
 }
@@ -90,7 +91,8 @@ std::vector<Column> TableColumns(sqlite3* db, const std::string& table) {
 // The first column of the statement's first row as a number; `fallback` when it fails.
 std::int64_t ScalarNumber(sqlite3* db, const std::string& sql, std::int64_t fallback) {
     Statement statement(db, sql);
-    return statement && sqlite3_step(statement.get()) == SQLITE_ROW ? sqlite3_column_int64(statement.get(), 0) : fallback;
+    return statement && sqlite3_step(statement.get()) == SQLITE_ROW ? sqlite3_column_int64(statement.get(), 0)
+                                                                    : fallback;
 }
 
 // The source table's row count; 0 when it cannot be read.
@@ -102,16 +104,20 @@ enum class RowOutcome { Added, AlreadyPresent, Refused, Failed };
 
 RowOutcome ClassifyInsert(int rc) {
     switch (rc) {
-        case SQLITE_DONE: return RowOutcome::Added;
+        case SQLITE_DONE:
+            return RowOutcome::Added;
         case SQLITE_CONSTRAINT_PRIMARYKEY:
         case SQLITE_CONSTRAINT_UNIQUE:
-        case SQLITE_CONSTRAINT_ROWID: return RowOutcome::AlreadyPresent;
+        case SQLITE_CONSTRAINT_ROWID:
+            return RowOutcome::AlreadyPresent;
         case SQLITE_CONSTRAINT_NOTNULL:
         case SQLITE_CONSTRAINT_CHECK:
         case SQLITE_CONSTRAINT_FOREIGNKEY:
-        case SQLITE_CONSTRAINT_TRIGGER: return RowOutcome::Refused;
+        case SQLITE_CONSTRAINT_TRIGGER:
+            return RowOutcome::Refused;
         // A value the column cannot take, a full disk, a damaged file: the table's copy ends.
-        default: return RowOutcome::Failed;
+        default:
+            return RowOutcome::Failed;
     }
 }
 
@@ -160,15 +166,23 @@ private:
         for (int key : keys) {
             if (key >= width || sqlite3_column_type(rows, key) == SQLITE_NULL) return true;
         }
-        for (int i = 0; i < width; ++i) BindConverted(insert, i + 1, sqlite3_column_value(rows, i), columns[i].affinity);
+        for (int i = 0; i < width; ++i)
+            BindConverted(insert, i + 1, sqlite3_column_value(rows, i), columns[i].affinity);
         int rc = sqlite3_step(insert);
         int extended = sqlite3_extended_errcode(db_);
         sqlite3_reset(insert);
         switch (ClassifyInsert(rc == SQLITE_DONE ? rc : extended)) {
-            case RowOutcome::Added: ++pending_; return true;
-            case RowOutcome::AlreadyPresent: ++copy_.alreadyPresent; return true;
-            case RowOutcome::Refused: return true;
-            case RowOutcome::Failed: Fail(sqlite3_errmsg(db_)); return false;
+            case RowOutcome::Added:
+                ++pending_;
+                return true;
+            case RowOutcome::AlreadyPresent:
+                ++copy_.alreadyPresent;
+                return true;
+            case RowOutcome::Refused:
+                return true;
+            case RowOutcome::Failed:
+                Fail(sqlite3_errmsg(db_));
+                return false;
         }
         return false;
     }
@@ -247,7 +261,9 @@ std::vector<TableCopy> MergeArchive(Connection& destination, Connection& source,
     std::int64_t before = 0;
     MergeOptions perTable = options;
     if (options.progress)
-        perTable.progress = [&](std::int64_t done, std::int64_t) { options.progress(std::min(total, before + done), total); };
+        perTable.progress = [&](std::int64_t done, std::int64_t) {
+            options.progress(std::min(total, before + done), total);
+        };
     std::vector<TableCopy> copies;
     for (const char* table : kArchiveTables) {
         copies.push_back(CopyTableRows(destination, source, table, table, perTable));
@@ -257,8 +273,9 @@ std::vector<TableCopy> MergeArchive(Connection& destination, Connection& source,
 }
 
 std::string DescribeTableCopy(const TableCopy& copy) {
-    std::string line = copy.table + ": " + std::to_string(copy.added) + " added, " + std::to_string(copy.alreadyPresent) +
-                       " already present, " + std::to_string(copy.notCopied) + " not copied";
+    std::string line = copy.table + ": " + std::to_string(copy.added) + " added, " +
+                       std::to_string(copy.alreadyPresent) + " already present, " + std::to_string(copy.notCopied) +
+                       " not copied";
     if (!copy.problem.empty()) line += " (" + copy.problem + ")";
     return line;
 }

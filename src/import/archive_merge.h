@@ -15,7 +15,7 @@ class Connection;
 // What became of one table's rows; added + alreadyPresent + notCopied == sourceRows.
 struct TableCopy {
     std::string table;
-    std::int64_t sourceRows = 0;      // 0 when the source has no such table
+    std::int64_t sourceRows = 0;  // 0 when the source has no such table
     std::int64_t added = 0;
     std::int64_t alreadyPresent = 0;  // refused: the main archive holds the key already
     std::int64_t notCopied = 0;       // refused for another reason, or never reached

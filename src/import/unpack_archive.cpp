@@ -160,8 +160,9 @@ void Unpack(const std::string& source, int out, const std::string& destination) 
     if (got < sizeof head)
         throw StreamReadError("Stream read error on " + Quoted(source) + ": " + std::to_string(got) +
                               " bytes are too few to hold the unpacked size");
-    auto size = static_cast<std::int32_t>(static_cast<std::uint32_t>(head[0]) | static_cast<std::uint32_t>(head[1]) << 8 |
-                                          static_cast<std::uint32_t>(head[2]) << 16 | static_cast<std::uint32_t>(head[3]) << 24);
+    auto size = static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(head[0]) | static_cast<std::uint32_t>(head[1]) << 8 |
+        static_cast<std::uint32_t>(head[2]) << 16 | static_cast<std::uint32_t>(head[3]) << 24);
     if (size < 0)
         throw StreamWriteError("Stream write error on " + Quoted(destination) + ": " + Quoted(source) +
                                " gives a negative unpacked size (" + std::to_string(size) + ")");

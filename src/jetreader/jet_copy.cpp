@@ -33,7 +33,9 @@ struct StatementDeleter {
 };
 using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
 
-uint32_t Le32(const unsigned char* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24); }
+uint32_t Le32(const unsigned char* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
 uint64_t Le64(const unsigned char* p) { return Le32(p) | (static_cast<uint64_t>(Le32(p + 4)) << 32); }
 
 std::string Quoted(std::string_view name) {
@@ -60,20 +62,27 @@ const char* NativeType(int type) {
         case MDB_BYTE:
         case MDB_INT:
         case MDB_LONGINT:
-        case MDB_COMPLEX: return "INTEGER";
+        case MDB_COMPLEX:
+            return "INTEGER";
         case MDB_MONEY:
         case MDB_FLOAT:
         case MDB_DOUBLE:
-        case MDB_NUMERIC: return "REAL";
+        case MDB_NUMERIC:
+            return "REAL";
         case MDB_TEXT:
-        case MDB_MEMO: return "TEXT COLLATE NOCASE";
+        case MDB_MEMO:
+            return "TEXT COLLATE NOCASE";
         case MDB_DATETIME:
-        case MDB_REPID: return "TEXT";
-        default: return "BLOB";
+        case MDB_REPID:
+            return "TEXT";
+        default:
+            return "BLOB";
     }
 }
 
-MdbColumn* ColumnAt(MdbTableDef* table, unsigned i) { return static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i)); }
+MdbColumn* ColumnAt(MdbTableDef* table, unsigned i) {
+    return static_cast<MdbColumn*>(g_ptr_array_index(table->columns, i));
+}
 
 // "CREATE TABLE" for the Jet table: its columns in order, its primary key and unique indexes.
 std::string CreateStatement(MdbTableDef* table) {
@@ -154,7 +163,8 @@ private:
         // (deleted since); the values are checked one by one below.
         if (mdb_crack_row(table_, start, size, fields_) < 1) throw Damaged("a row cannot be taken apart");
         for (unsigned i = 0; i < table_->num_cols; ++i) BindField(insert, i);
-        if (sqlite3_step(insert) != SQLITE_DONE) throw DatabaseError(std::string("table ") + table_->name + ": " + sqlite3_errmsg(dest_));
+        if (sqlite3_step(insert) != SQLITE_DONE)
+            throw DatabaseError(std::string("table ") + table_->name + ": " + sqlite3_errmsg(dest_));
         sqlite3_reset(insert);
     }
 
@@ -178,7 +188,9 @@ private:
         if (mdb_read_pg(mdb_, page_here) != page_size) throw Damaged("a page cannot be read again");
     }
 
-    ReadError Damaged(const std::string& what) const { return ReadError(std::string("table ") + table_->name + ": " + what); }
+    ReadError Damaged(const std::string& what) const {
+        return ReadError(std::string("table ") + table_->name + ": " + what);
+    }
 
     Statement PrepareInsert() {
         std::string sql = "INSERT INTO " + Quoted(table_->name) + " VALUES (";
@@ -203,7 +215,9 @@ private:
         return reinterpret_cast<const unsigned char*>(bytes.data());
     }
 
-    std::string Text(std::string_view bytes) const { return IS_JET3(mdb_) ? Jet3TextToUtf8(bytes) : Jet4TextToUtf8(bytes); }
+    std::string Text(std::string_view bytes) const {
+        return IS_JET3(mdb_) ? Jet3TextToUtf8(bytes) : Jet4TextToUtf8(bytes);
+    }
 
     // A memo or OLE value: inline in the row, on one page, or on a chain of pages; read
     // whole, never longer than its header says, and never round a looping chain.
@@ -231,7 +245,8 @@ private:
             auto* bytes = static_cast<const unsigned char*>(page) + start;
             size_t skip = chain ? 4 : 0;
             value.append(reinterpret_cast<const char*>(bytes) + skip, size - skip);
-            if (value.size() > length + static_cast<size_t>(mdb_->fmt->pg_size)) throw Damaged("a memo value is longer than it says");
+            if (value.size() > length + static_cast<size_t>(mdb_->fmt->pg_size))
+                throw Damaged("a memo value is longer than it says");
             pg_row = chain ? Le32(bytes) : 0;
         }
         if (value.size() < length) throw Damaged("a memo value is shorter than it says");
@@ -257,16 +272,21 @@ private:
             return;
         }
         switch (col->col_type) {
-            case MDB_BYTE: sqlite3_bind_int(st, index, *Fixed(field, 1)); break;
+            case MDB_BYTE:
+                sqlite3_bind_int(st, index, *Fixed(field, 1));
+                break;
             case MDB_INT: {
                 const unsigned char* p = Fixed(field, 2);
                 sqlite3_bind_int(st, index, static_cast<int16_t>(p[0] | (p[1] << 8)));
                 break;
             }
             case MDB_LONGINT:
-            case MDB_COMPLEX: sqlite3_bind_int64(st, index, static_cast<int32_t>(Le32(Fixed(field, 4)))); break;
+            case MDB_COMPLEX:
+                sqlite3_bind_int64(st, index, static_cast<int32_t>(Le32(Fixed(field, 4))));
+                break;
             case MDB_MONEY:
-                sqlite3_bind_double(st, index, static_cast<double>(static_cast<int64_t>(Le64(Fixed(field, 8)))) / 10000.0);
+                sqlite3_bind_double(st, index,
+                                    static_cast<double>(static_cast<int64_t>(Le64(Fixed(field, 8)))) / 10000.0);
                 break;
             case MDB_FLOAT: {
                 uint32_t bits = Le32(Fixed(field, 4));
@@ -280,20 +300,26 @@ private:
                 uint64_t bits = Le64(Fixed(field, 8));
                 double d;
                 std::memcpy(&d, &bits, sizeof d);
-                if (col->col_type == MDB_DATETIME)
-                    {
+                if (col->col_type == MDB_DATETIME) {
                     std::string code = JetDateCode(d);
                     if (code.empty()) throw Damaged("a date/time value is out of range");
                     BindText(st, index, code);
-                }
-                else
+                } else
                     sqlite3_bind_double(st, index, d);
                 break;
             }
-            case MDB_NUMERIC: BindNumeric(st, index, field, col); break;
-            case MDB_REPID: BindText(st, index, GuidText(Fixed(field, 16))); break;
-            case MDB_TEXT: BindText(st, index, Text(Bytes(field))); break;
-            case MDB_MEMO: BindText(st, index, Text(LongValue(field))); break;
+            case MDB_NUMERIC:
+                BindNumeric(st, index, field, col);
+                break;
+            case MDB_REPID:
+                BindText(st, index, GuidText(Fixed(field, 16)));
+                break;
+            case MDB_TEXT:
+                BindText(st, index, Text(Bytes(field)));
+                break;
+            case MDB_MEMO:
+                BindText(st, index, Text(LongValue(field)));
+                break;
             case MDB_OLE: {
                 std::string bytes = LongValue(field);
                 sqlite3_bind_blob64(st, index, bytes.data(), bytes.size(), SQLITE_TRANSIENT);

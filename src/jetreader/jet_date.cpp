@@ -23,7 +23,8 @@ std::string JetDateCode(double value) {
     long m = mp < 10 ? mp + 3 : mp - 9;
     long y = yoe + era * 400 + (m <= 2);
     char text[96];
-    std::snprintf(text, sizeof text, "%04ld%02ld%02ld%02ld%02ld%02ld", y, m, d, seconds / 3600, seconds / 60 % 60, seconds % 60);
+    std::snprintf(text, sizeof text, "%04ld%02ld%02ld%02ld%02ld%02ld", y, m, d, seconds / 3600, seconds / 60 % 60,
+                  seconds % 60);
     return text;
 }
 

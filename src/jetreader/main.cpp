@@ -4,8 +4,8 @@
 //
 //   zenta-jet-reader SOURCE DEST [PROGRESS_FD]
 //
-// DEST must be new or empty. Exit 0: DEST holds the complete archive. Otherwise exit 1 and DEST may be partial. Lines on
-// PROGRESS_FD: "progress COPIED TOTAL" now and then, "error TEXT" on a failure.
+// DEST must be new or empty. Exit 0: DEST holds the complete archive. Otherwise exit 1 and DEST may be partial. Lines
+// on PROGRESS_FD: "progress COPIED TOTAL" now and then, "error TEXT" on a failure.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sqlite3.h>

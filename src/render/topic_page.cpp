@@ -62,7 +62,8 @@ std::vector<ReplyRow> ReadReplies(Connection& connection, const TopicRow& row) {
     query.Close();
     query.SQL().Clear();
     query.SQL().Add(
-        "select a.R_MESSAGE,(mid(cstr(a.r_date),1,4)+'-'+mid(cstr(a.r_date),5,2)+'-'+mid(cstr(a.r_date),7,2)) as r_date,"
+        "select a.R_MESSAGE,(mid(cstr(a.r_date),1,4)+'-'+mid(cstr(a.r_date),5,2)+'-'+mid(cstr(a.r_date),7,2)) as "
+        "r_date,"
         "b.M_NAME as R_AUTHOR from FORUM_REPLY a,FORUM_MEMBERS b where a.R_AUTHOR=b.MEMBER_ID and  a.TOPIC_ID=" +
         row[4].ColumnText());
     query.SQL().Add(" order by a.R_DATE  ");
@@ -92,7 +93,8 @@ std::string ReplaceAllOnCharacters(std::string_view text, std::string_view patte
     out.reserve(text.size() + text.size() / 8);
     size_t known = 0;   // a position known to start a character
     size_t copied = 0;  // text before this is in `out` already
-    for (size_t at = text.find(pattern); at != std::string_view::npos && !pattern.empty(); at = text.find(pattern, known)) {
+    for (size_t at = text.find(pattern); at != std::string_view::npos && !pattern.empty();
+         at = text.find(pattern, known)) {
         if (StartsCharacter(text, known, at)) {
             out.append(text, copied, at - copied);
             out += replacement;
@@ -107,8 +109,9 @@ std::string ReplaceAllOnCharacters(std::string_view text, std::string_view patte
 
 std::string BuildTopicPage(const TopicRow& row, const std::vector<ReplyRow>& replies) {
     std::string page;
-    page += "<body bgcolor=\"#C0C0C0\"><table border=\"0\" width=\"100%\" bgcolor=\"#FFFFFF\" cellspacing=\"1\">"
-            "<tr><td width=\"100%\" bgcolor=\"#339966\">";
+    page +=
+        "<body bgcolor=\"#C0C0C0\"><table border=\"0\" width=\"100%\" bgcolor=\"#FFFFFF\" cellspacing=\"1\">"
+        "<tr><td width=\"100%\" bgcolor=\"#339966\">";
     page += HeaderText(row[0]);
     page += Pieces().replies;
     page += HeaderText(row[9]);
@@ -133,12 +136,15 @@ std::string BuildTopicPage(const TopicRow& row, const std::vector<ReplyRow>& rep
     page += "</table></body>";
 
     const std::pair<std::string_view, std::string_view> passes[] = {
-        {"\r\n", "<br>"},    {Pieces().fullWidthSpace, "<br>"}, {"[img]", "<img src="},
-        {"[/img]", ">"},     {"[url]", "<a href="},             {"[/url]", "></a>"}};
+        {"\r\n", "<br>"},       {Pieces().fullWidthSpace, "<br>"},
+        {"[img]", "<img src="}, {"[/img]", ">"},
+        {"[url]", "<a href="},  {"[/url]", "></a>"}};
     for (const auto& [pattern, replacement] : passes) page = ReplaceAllOnCharacters(page, pattern, replacement);
     return page;
 }
 
-std::string MakeTopicPage(Connection& connection, const TopicRow& row) { return BuildTopicPage(row, ReadReplies(connection, row)); }
+std::string MakeTopicPage(Connection& connection, const TopicRow& row) {
+    return BuildTopicPage(row, ReadReplies(connection, row));
+}
 
 }  // namespace zenta

@@ -22,7 +22,8 @@ namespace {
 
 const QString kSelectFile = QStringLiteral("Please Select Target Data File！");
 const QString kCollecting = QStringLiteral("Collecting Need A Few Time，Please Waiting... ...");
-const QString kRestart = QStringLiteral("Date Collect Take Effect After Restart\rYou Can Collect Many Times Then Restart！");
+const QString kRestart =
+    QStringLiteral("Date Collect Take Effect After Restart\rYou Can Collect Many Times Then Restart！");
 
 // A main window whose dialog answers with `fileName` (or is cancelled when it is null).
 struct AddDataWindow : StartedWindow {
@@ -71,7 +72,8 @@ void AddDataTest::jetSourcesPlainAndCompressedAreMergedOnce_data() {
     QTest::addColumn<QString>("fixture");
     QTest::addColumn<QString>("picked");
     QTest::newRow("Jet file") << QStringLiteral("sample-extra.mdb") << QStringLiteral("extra.mdb");
-    QTest::newRow("compressed, extension in capitals") << QStringLiteral("sample-extra.znt") << QStringLiteral("Extra.ZNT");
+    QTest::newRow("compressed, extension in capitals")
+        << QStringLiteral("sample-extra.znt") << QStringLiteral("Extra.ZNT");
     QTest::newRow(".znt before a further extension: plain")
         << QStringLiteral("sample-extra.mdb") << QStringLiteral("extra.znt.mdb");
     QTest::newRow("no extension: plain") << QStringLiteral("sample-extra.mdb") << QStringLiteral("extra");
@@ -87,12 +89,17 @@ void AddDataTest::jetSourcesPlainAndCompressedAreMergedOnce() {
     AddDataWindow w(QString::fromStdString(source));
     const std::int64_t topics = w.Rows("FORUM_TOPICS");
     QTest::mouseClick(w.window->inmdb, Qt::LeftButton);
-    QCOMPARE(w.Texts(), (QStringList{kCollecting, kRestart + QStringLiteral(
-        "\rFORUM_CATEGORY: 4 added, 1 already present, 0 not copied"
-        "\rFORUM_FORUM: 3 added, 1 already present, 0 not copied"
-        "\rFORUM_MEMBERS: 0 added, 0 already present, 0 not copied (the source archive has no such table)"
-        "\rFORUM_REPLY: 24 added, 0 already present, 0 not copied"
-        "\rFORUM_TOPICS: 10 added, 0 already present, 0 not copied")}));
+    QCOMPARE(
+        w.Texts(),
+        (QStringList{
+            kCollecting,
+            kRestart +
+                QStringLiteral(
+                    "\rFORUM_CATEGORY: 4 added, 1 already present, 0 not copied"
+                    "\rFORUM_FORUM: 3 added, 1 already present, 0 not copied"
+                    "\rFORUM_MEMBERS: 0 added, 0 already present, 0 not copied (the source archive has no such table)"
+                    "\rFORUM_REPLY: 24 added, 0 already present, 0 not copied"
+                    "\rFORUM_TOPICS: 10 added, 0 already present, 0 not copied")}));
     QCOMPARE(w.Rows("FORUM_TOPICS"), topics + 10);
     // Again: every row is refused as already present, and both messages show.
     w.messages.messages.clear();
@@ -147,9 +154,10 @@ void AddDataTest::cancelledOrBlankChoiceMergesNothing() {
     QFETCH(bool, answered);
     QFETCH(QString, fileName);
     AddDataWindow w(answered ? std::optional<QString>(fileName) : std::nullopt,
-                    std::string(kSmallBoard) + "insert into FORUM_MEMBERS values (1, 'Tom', NULL, 1);"
-                                               "insert into FORUM_TOPICS (TOPIC_ID, FORUM_ID, CAT_ID, T_AUTHOR, t_subject) "
-                                               "values (7, 1, 1, 1, 'Hello');");
+                    std::string(kSmallBoard) +
+                        "insert into FORUM_MEMBERS values (1, 'Tom', NULL, 1);"
+                        "insert into FORUM_TOPICS (TOPIC_ID, FORUM_ID, CAT_ID, T_AUTHOR, t_subject) "
+                        "values (7, 1, 1, 1, 'Hello');");
     const std::int64_t categories = w.Rows("FORUM_CATEGORY");
     ListForumTopics(w.window->rs, w.window->ADOConnection1, ToNarrow("综合讨论"));
     w.window->DataSource1->Reload();
@@ -169,8 +177,8 @@ void AddDataTest::fileThatIsNoArchiveGoesToTheDefaultReport_data() {
     QTest::addColumn<QString>("message");
     QTest::newRow("HTML page") << QStringLiteral("page.html") << QStringLiteral("<html><body>hello</body></html>")
                                << QStringLiteral("is not an archive");
-    QTest::newRow("damaged compressed archive") << QStringLiteral("bad.znt") << QStringLiteral("\x10\x00\x00\x00xxxxxxxx")
-                                                << QStringLiteral("error.");
+    QTest::newRow("damaged compressed archive")
+        << QStringLiteral("bad.znt") << QStringLiteral("\x10\x00\x00\x00xxxxxxxx") << QStringLiteral("error.");
 }
 
 void AddDataTest::fileThatIsNoArchiveGoesToTheDefaultReport() {

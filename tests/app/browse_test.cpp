@@ -201,8 +201,8 @@ void BrowseTest::newWindowOfTheMainBrowserGoesToAHiddenBrowser() {
     StartedWindow started;
     Tindex& w = *started.window;
     w.show();
-    const QString opener = WritePage(started.folder, "opener.html",
-                                     "<p>opener</p><script>window.open('popup.html');</script>");
+    const QString opener =
+        WritePage(started.folder, "opener.html", "<p>opener</p><script>window.open('popup.html');</script>");
     WritePage(started.folder, "popup.html", "<title>popup</title><p>popup</p>");
     w.Edit1->setText(opener);
     w.conn_cmd->click();

@@ -25,8 +25,12 @@ namespace {
 std::string HostileMessage(const std::string& folder) {
     return "<title>quiet</title><p>before</p>"
            "<script>document.title = 'ran';</script>"
-           "<iframe src=\"file://" + folder + "/secret.html\"></iframe>"
-           "<img src=file://" + folder + "/pixel.png>"
+           "<iframe src=\"file://" +
+           folder +
+           "/secret.html\"></iframe>"
+           "<img src=file://" +
+           folder +
+           "/pixel.png>"
            "<a id=link href=\"javascript:document.title='clicked'\">click me</a>"
            "<p>after</p>";
 }
@@ -94,8 +98,7 @@ void HostileContentTest::infoViewShowsTheTextAndNothingElse() {
 
     // A real click on the javascript: link runs nothing either.
     const QJsonArray link = seen.value("link").toArray();
-    QTest::mouseClick(w.listinfo->focusProxy(), Qt::LeftButton, {},
-                      QPoint(link.at(0).toInt(), link.at(1).toInt()));
+    QTest::mouseClick(w.listinfo->focusProxy(), Qt::LeftButton, {}, QPoint(link.at(0).toInt(), link.at(1).toInt()));
     QTest::qWait(500);
     QCOMPARE(w.listinfo->title(), QStringLiteral("quiet"));
     QCOMPARE(PageText(w.listinfo).simplified(), text);

@@ -90,8 +90,8 @@ void TopicListWindowTest::forumClickListsItsTopicsAndACellShowsThePage() {
     QVERIFY(!w.Panel1->isVisible());
     QAbstractItemModel* grid = w.DBGrid1->model();
     QCOMPARE(grid->rowCount(), 2);
-    const char* names[] = {"Title", "ReadingTimes", "Speaker", "SpeakDate", "TOPIC_ID",
-                           "t_message", "t_kind", "t_language", "t_good", "T_REPLIES"};
+    const char* names[] = {"Title",     "ReadingTimes", "Speaker",    "SpeakDate", "TOPIC_ID",
+                           "t_message", "t_kind",       "t_language", "t_good",    "T_REPLIES"};
     QCOMPARE(grid->columnCount(), 10);
     for (int i = 0; i < 10; ++i) QCOMPARE(grid->headerData(i, Qt::Horizontal).toString(), QString(names[i]));
     QCOMPARE(grid->data(grid->index(0, 0)).toString(), QStringLiteral("Second topic"));
@@ -105,7 +105,8 @@ void TopicListWindowTest::forumClickListsItsTopicsAndACellShowsThePage() {
         ClickCell(w, 1, column);
         QVERIFY(loaded.wait(20000));
         QString text = PageText(w.listinfo);
-        QVERIFY2(text.contains(QStringLiteral("第一个话题->回复:1\n来啊-【问题】-【BCB】-【黄金文章】:7\n发言日期:2002-12-31")),
+        QVERIFY2(text.contains(
+                     QStringLiteral("第一个话题->回复:1\n来啊-【问题】-【BCB】-【黄金文章】:7\n发言日期:2002-12-31")),
                  qPrintable(text));
         QVERIFY(text.contains(QStringLiteral("正文\n第二行")));
         QVERIFY(text.contains(QStringLiteral("Tom\n日期:2003-01-01")));
@@ -115,7 +116,8 @@ void TopicListWindowTest::forumClickListsItsTopicsAndACellShowsThePage() {
     QSignalSpy loaded(w.listinfo, &QWebEngineView::loadFinished);
     ClickCell(w, 0, 3);
     QVERIFY(loaded.wait(20000));
-    QVERIFY(PageText(w.listinfo).contains(QStringLiteral("Second topic->回复:\nTom-【未知】-【未指定】-【普通文章】:\n发言日期:")));
+    QVERIFY(PageText(w.listinfo)
+                .contains(QStringLiteral("Second topic->回复:\nTom-【未知】-【未指定】-【普通文章】:\n发言日期:")));
     QVERIFY(started.messages.messages.empty());
 }
 
@@ -123,7 +125,8 @@ void TopicListWindowTest::nodesThatListNothingShowTheSearchPanel() {
     StartedWindow started(Board());
     Tindex& w = *started.window;
     ShowLegman(w);
-    for (const QString& caption : {QStringLiteral("空论坛"), QStringLiteral("编程语言"), QStringLiteral("RORUZA Zenta BBS")}) {
+    for (const QString& caption :
+         {QStringLiteral("空论坛"), QStringLiteral("编程语言"), QStringLiteral("RORUZA Zenta BBS")}) {
         ClickNode(w, Node(w, QStringLiteral("综合讨论")));
         QVERIFY(w.DBGrid1->isVisible());
         ClickNode(w, Node(w, caption));
@@ -212,7 +215,8 @@ void TopicListWindowTest::aLongListIsReadAsItComesIntoView() {
     QVERIFY2(first > 0 && first < 2001, qPrintable(QString::number(first)));
     // The grid keeps the start of a long message; its page shows all of it.
     QString start = grid->data(grid->index(0, 5)).toString();
-    QVERIFY2(start.startsWith(QStringLiteral("长长")) && start.size() < 1000, qPrintable(QString::number(start.size())));
+    QVERIFY2(start.startsWith(QStringLiteral("长长")) && start.size() < 1000,
+             qPrintable(QString::number(start.size())));
     QSignalSpy loaded(w.listinfo, &QWebEngineView::loadFinished);
     ClickCell(w, 0, 0);
     QVERIFY(loaded.wait(20000));

@@ -46,10 +46,10 @@ QString PageText(WebBrowser* view);
 }  // namespace zenta::test
 
 // main() of a QtTest program using the web engine: the page scheme is registered first.
-#define ZENTA_UI_TEST_MAIN(TestClass)                  \
-    int main(int argc, char** argv) {                  \
-        zenta::RegisterPageScheme();                   \
-        QApplication app(argc, argv);                  \
-        TestClass test;                                \
-        return QTest::qExec(&test, argc, argv);        \
+#define ZENTA_UI_TEST_MAIN(TestClass)           \
+    int main(int argc, char** argv) {           \
+        zenta::RegisterPageScheme();            \
+        QApplication app(argc, argv);           \
+        TestClass test;                         \
+        return QTest::qExec(&test, argc, argv); \
     }

@@ -144,9 +144,10 @@ void WindowTest::startedWindowShowsTheBrowserPageAndThePrompt() {
     QCOMPARE(w.linkto->item(0)->text(), w.Edit1->text() + "/");
     QVERIFY(w.Memo1->toPlainText().startsWith(QStringLiteral("《Zenta》\n\n")));
     QCOMPARE(w.RadioGroup1->ItemIndex(), 0);
-    QCOMPARE(w.OpenDialog1.NameFilters(),
-             QStringList({QStringLiteral("*.htm;*.html;*.asp;*.aspx;*.mdb;*.znt (*.htm *.html *.asp *.aspx *.mdb *.znt)"),
-                           QStringLiteral("*.* (*)")}));
+    QCOMPARE(
+        w.OpenDialog1.NameFilters(),
+        QStringList({QStringLiteral("*.htm;*.html;*.asp;*.aspx;*.mdb;*.znt (*.htm *.html *.asp *.aspx *.mdb *.znt)"),
+                     QStringLiteral("*.* (*)")}));
     SelectPageByUser(w, 1);
     QVERIFY(w.Panel1->isVisible());
     QVERIFY(!w.DBGrid1->isVisible());
@@ -216,9 +217,19 @@ void WindowTest::viewStateFollowsEveryTransition() {
         {"N1 beside the main browser", [&] { w.N1->trigger(); }, true, false, true, 0},
         {"hide button, no topic list", [&] { w.SpeedButton1->click(); }, true, false, false, 0},
         {"Search brings the panel back", [&] { w.BitBtn1->click(); }, true, false, true, 0},
-        {"hide button, topic list open", [&] { openTopicList(); w.SpeedButton1->click(); }, true, true, false, 0},
+        {"hide button, topic list open",
+         [&] {
+             openTopicList();
+             w.SpeedButton1->click();
+         },
+         true, true, false, 0},
         {"N3 as Search", [&] { w.N3->trigger(); }, true, false, true, 0},
-        {"hide button after the list closed", [&] { w.rs.Close(); w.SpeedButton1->click(); }, true, false, false, 0},
+        {"hide button after the list closed",
+         [&] {
+             w.rs.Close();
+             w.SpeedButton1->click();
+         },
+         true, false, false, 0},
         {"user selects Legman again", [&] { SelectPageByUser(w, 1); }, true, false, false, 1},
         {"page set from code is no user change", [&] { w.PageControl1->setCurrentIndex(1); }, true, false, false, 1},
     };
@@ -237,8 +248,8 @@ void WindowTest::tabKeyFollowsTheTopBarsOrder() {
     w.show();
     w.N1->trigger();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    const QWidget* order[] = {w.Edit1,   w.conn_cmd, w.open_cmd, w.goback_cmd, w.goto_cmd,
-                              w.TreeView1, w.BitBtn1, w.STOP_CMD, w.inmdb};
+    const QWidget* order[] = {w.Edit1,     w.conn_cmd, w.open_cmd, w.goback_cmd, w.goto_cmd,
+                              w.TreeView1, w.BitBtn1,  w.STOP_CMD, w.inmdb};
     w.Edit1->setFocus();
     for (const QWidget* expected : order) {
         QCOMPARE(QApplication::focusWidget(), expected);
@@ -273,7 +284,8 @@ void WindowTest::rightClickShowsTheWindowsMenu() {
         w.PopupMenu1->hide();
     }
     const QStringList captions = {w.N1->text(), w.N2->text(), w.N3->text()};
-    QCOMPARE(captions, QStringList({QStringLiteral("显示目录树"), QStringLiteral("隐藏目录树"), QStringLiteral("资料搜索")}));
+    QCOMPARE(captions,
+             QStringList({QStringLiteral("显示目录树"), QStringLiteral("隐藏目录树"), QStringLiteral("资料搜索")}));
 }
 
 void WindowTest::errorLeavingAHandlerIsReportedWithAFullStop() {

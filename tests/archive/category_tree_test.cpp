@@ -81,8 +81,10 @@ TEST(CategoryTree, AMissingForumTableFailsTheBuildAndKeepsWhatWasBuilt) {
 TEST(CategoryTree, ACategoryTableWithoutItsColumnsFailsTheBuild) {
     test::TempDir dir;
     std::string path = dir.File("nocol.mdb");
-    test::MakeArchive(path, "DROP TABLE FORUM_CATEGORY; CREATE TABLE FORUM_CATEGORY (cat_id INTEGER, cat_pid INTEGER, cat_order INTEGER);"
-                            "INSERT INTO FORUM_CATEGORY VALUES (1, 0, 0);");
+    test::MakeArchive(
+        path,
+        "DROP TABLE FORUM_CATEGORY; CREATE TABLE FORUM_CATEGORY (cat_id INTEGER, cat_pid INTEGER, cat_order INTEGER);"
+        "INSERT INTO FORUM_CATEGORY VALUES (1, 0, 0);");
     Connection connection(path);
     TreeNode root;
     EXPECT_THROW(BuildCategoryTree(connection, root), DatabaseError);

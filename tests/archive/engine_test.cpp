@@ -97,7 +97,8 @@ TEST_F(Engine, LikeAndEqualsIgnoreAsciiLetterCaseAndLikeKeepsBothWildcards) {
     EXPECT_EQ(Rows("select TOPIC_ID from FORUM_TOPICS where t_subject = 'hello'").size(), 1u);
     EXPECT_EQ(Rows("select TOPIC_ID from FORUM_TOPICS where t_subject like 'H_llo'").size(), 1u);
     EXPECT_EQ(Rows("select TOPIC_ID from FORUM_TOPICS where t_subject like '%_%'").size(), 3u);
-    EXPECT_EQ(Rows("select TOPIC_ID from FORUM_TOPICS where t_subject like ?", {Value::Text(ToNarrow("%你%"))}).size(), 1u);
+    EXPECT_EQ(Rows("select TOPIC_ID from FORUM_TOPICS where t_subject like ?", {Value::Text(ToNarrow("%你%"))}).size(),
+              1u);
 }
 
 TEST_F(Engine, IdentifiersAndResultNamesAreMatchedWithoutRegardToCase) {
@@ -168,7 +169,8 @@ TEST_F(Engine, SeveralQueriesMayBeOpenAtOnce) {
     for (; !outer.Eof(); outer.Next()) {
         inner.Close();
         inner.SQL().Clear();
-        inner.SQL().Add("select count(*) as n from FORUM_TOPICS where T_AUTHOR=" + outer.FieldByName("member_id").AsString());
+        inner.SQL().Add("select count(*) as n from FORUM_TOPICS where T_AUTHOR=" +
+                        outer.FieldByName("member_id").AsString());
         inner.Open();
         EXPECT_EQ(inner.FieldByName("n"), Value::Integer(1));
         ++rows;
@@ -178,10 +180,12 @@ TEST_F(Engine, SeveralQueriesMayBeOpenAtOnce) {
 
 TEST_F(Engine, NumericColumnsRefuseTextThatIsNoNumber) {
     sqlite3* db = connection_.handle();
-    EXPECT_NE(sqlite3_exec(db, "insert into FORUM_MEMBERS (MEMBER_ID, M_POSTS) values (5, 'many')", nullptr, nullptr, nullptr),
+    EXPECT_NE(sqlite3_exec(db, "insert into FORUM_MEMBERS (MEMBER_ID, M_POSTS) values (5, 'many')", nullptr, nullptr,
+                           nullptr),
               SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db, "insert into FORUM_MEMBERS (MEMBER_ID, M_POSTS) values (6, '12')", nullptr, nullptr, nullptr),
-              SQLITE_OK);
+    EXPECT_EQ(
+        sqlite3_exec(db, "insert into FORUM_MEMBERS (MEMBER_ID, M_POSTS) values (6, '12')", nullptr, nullptr, nullptr),
+        SQLITE_OK);
 }
 
 TEST(Connection, RefusesWhatIsNoArchiveWithAMessageNamingTheFile) {

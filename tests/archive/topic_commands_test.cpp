@@ -98,17 +98,32 @@ TEST(SampleBoardTopics, ListsSearchesAndPagesShowTheNotableRows) {
         std::vector<const char*> notShown;
         const char* why;
     } cases[] = {
-        {"list \"Delphi's Tips\"", {"\"TOPIC_ID\":124", "\"TOPIC_ID\":107"}, {}, "a forum with a quote in its name lists"},
+        {"list \"Delphi's Tips\"",
+         {"\"TOPIC_ID\":124", "\"TOPIC_ID\":107"},
+         {},
+         "a forum with a quote in its name lists"},
         {"list 常见问题", {"\"TOPIC_ID\":134"}, {}, "two forums share the name"},
         {"list 'VCL 组件开发'", {}, {"\"TOPIC_ID\":133"}, "a topic whose category disagrees with its forum's"},
         {"list 空格论坛", {}, {"TOPIC_ID"}, "the trimmed caption names no forum"},
         {"list 站务公告", {}, {"TOPIC_ID"}, "a forum without topics"},
-        {"search --author 啊", {"\"TOPIC_ID\":106", "\"TOPIC_ID\":156", "\"TOPIC_ID\":144"}, {}, "members ending in 啊"},
+        {"search --author 啊",
+         {"\"TOPIC_ID\":106", "\"TOPIC_ID\":156", "\"TOPIC_ID\":144"},
+         {},
+         "members ending in 啊"},
         {"search --author \"O'Neil\"", {"\"TOPIC_ID\":107", "\"TOPIC_ID\":125"}, {}, "a quote in the words"},
-        {"search --title Delphi", {}, {"\"TOPIC_ID\":118,", "\"TOPIC_ID\":153,"}, "topics of missing authors never appear"},
+        {"search --title Delphi",
+         {},
+         {"\"TOPIC_ID\":118,", "\"TOPIC_ID\":153,"},
+         "topics of missing authors never appear"},
         {"page 117 --utf8", {"来啊<br>后面", "好人啊、"}, {"好人啊<br>"}, "啊 before a full-width space and a 、"},
-        {"page 136 --utf8", {"<img src=pic.gif>", "[IMG]x[/IMG]", "<a href=http://a.example/></a>"}, {"[img]"}, "codes"},
-        {"page 103 --utf8", {"第一行（CR LF 之后是第二行）<br>第二行，后面是单独的 LF：\n"}, {"\r\n"}, "CR LF and a lone LF"},
+        {"page 136 --utf8",
+         {"<img src=pic.gif>", "[IMG]x[/IMG]", "<a href=http://a.example/></a>"},
+         {"[img]"},
+         "codes"},
+        {"page 103 --utf8",
+         {"第一行（CR LF 之后是第二行）<br>第二行，后面是单独的 LF：\n"},
+         {"\r\n"},
+         "CR LF and a lone LF"},
         {"page 121 --utf8", {"bgcolor=\"#339966\">->回复:2<br>"}, {}, "a Null title shows as empty text"},
         {"page 110 --utf8", {"admin-【未知】-【Delphi】-【普通文章】:"}, {}, "a Null kind leaves the later labels"},
         {"page 150 --utf8", {"来啊-【转贴】-【未指定】-【普通文章】:"}, {}, "a Null language"},
@@ -119,9 +134,12 @@ TEST(SampleBoardTopics, ListsSearchesAndPagesShowTheNotableRows) {
         std::string name = command.substr(0, command.find(' '));
         std::string rest = command.substr(command.find(' ') + 1);
         std::string out, err;
-        ASSERT_EQ(test::RunCli(name + " '" + test::FixturePath("sample.mdb") + "' " + rest, &out, &err), 0) << c.arguments << err;
-        for (const char* text : c.shown) EXPECT_NE(out.find(text), std::string::npos) << c.arguments << ": " << c.why << ": " << text;
-        for (const char* text : c.notShown) EXPECT_EQ(out.find(text), std::string::npos) << c.arguments << ": " << c.why << ": " << text;
+        ASSERT_EQ(test::RunCli(name + " '" + test::FixturePath("sample.mdb") + "' " + rest, &out, &err), 0)
+            << c.arguments << err;
+        for (const char* text : c.shown)
+            EXPECT_NE(out.find(text), std::string::npos) << c.arguments << ": " << c.why << ": " << text;
+        for (const char* text : c.notShown)
+            EXPECT_EQ(out.find(text), std::string::npos) << c.arguments << ": " << c.why << ": " << text;
     }
     std::string out;
     ASSERT_EQ(test::RunCli("page '" + test::FixturePath("sample.mdb") + "' 112", &out), 0);

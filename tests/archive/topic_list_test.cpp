@@ -33,8 +33,6 @@ protected:
     Query rs_;
 };
 
-
-
 TEST_F(TopicList, AForumListsTheTopicsOfEveryForumOfThatNameWithAMemberAuthor) {
     struct Case {
         const char* caption;
@@ -64,9 +62,10 @@ TEST_F(TopicList, TheRowHasTheTenColumnsInOrderWithTheirNames) {
     while (!rs_.Eof() && rs_.FieldByName("TOPIC_ID").integer() != 101) rs_.Next();
     ASSERT_FALSE(rs_.Eof());
     TopicRow row = ReadTopicRow(rs_);
-    TopicRow expected = {Value::Text("Hello world"), Value::Integer(42), Value::Text("Tom"), Value::Text("2002-12-31"),
-                         Value::Integer(101), Value::Text("first\r\nsecond"), Value::Integer(1), Value::Integer(1),
-                         Value::Text("Y"), Value::Integer(3)};
+    TopicRow expected = {Value::Text("Hello world"), Value::Integer(42),  Value::Text("Tom"),
+                         Value::Text("2002-12-31"),  Value::Integer(101), Value::Text("first\r\nsecond"),
+                         Value::Integer(1),          Value::Integer(1),   Value::Text("Y"),
+                         Value::Integer(3)};
     EXPECT_EQ(row, expected);
 }
 
@@ -113,15 +112,16 @@ DELETE FROM FORUM_TOPICS WHERE TOPIC_ID = 204;
 )");
     auto likeGives = [&](Connection& connection, const std::string& words) {
         Query plain(&connection);
-        plain.SQL().Add("select TOPIC_ID from FORUM_TOPICS ,FORUM_MEMBERS where T_AUTHOR=MEMBER_ID and t_subject like ? "
-                        "order by TOPIC_ID desc");
+        plain.SQL().Add(
+            "select TOPIC_ID from FORUM_TOPICS ,FORUM_MEMBERS where T_AUTHOR=MEMBER_ID and t_subject like ? "
+            "order by TOPIC_ID desc");
         plain.Parameters() = {Value::Text("%" + words + "%")};
         plain.Open();
         return IdsOf(plain);
     };
-    const char* words[] = {"café", "CAFÉ", "crash", "title", "old", "gone", "数据库", "据库连", "数据 库", "t_tle", "c%h", "new",
-                           "new%tle", "\"hello\"", "said \"", "a:b(c)*^ and", "数据%池",
-                           "a😀", "a😀y"};
+    const char* words[] = {"café",    "CAFÉ",         "crash",   "title", "old", "gone",    "数据库",
+                           "据库连",  "数据 库",      "t_tle",   "c%h",   "new", "new%tle", "\"hello\"",
+                           "said \"", "a:b(c)*^ and", "数据%池", "a😀",    "a😀y"};
     Connection reopened(dir_.File("a.mdb"));
     for (const char* w : words) {
         ASSERT_TRUE(SearchTopics(rs_, reopened, SearchBy::Title, ToNarrow(w)));
@@ -135,8 +135,9 @@ DELETE FROM FORUM_TOPICS WHERE TOPIC_ID = 204;
 }
 
 TEST_F(TopicList, ASearchWorksOnAnArchiveWithoutTheTitleIndex) {
-    test::RunSql(dir_.File("a.mdb"), "DROP TABLE topic_title_trigrams; DROP TRIGGER topic_title_insert; "
-                                     "DROP TRIGGER topic_title_delete; DROP TRIGGER topic_title_update;");
+    test::RunSql(dir_.File("a.mdb"),
+                 "DROP TABLE topic_title_trigrams; DROP TRIGGER topic_title_insert; "
+                 "DROP TRIGGER topic_title_delete; DROP TRIGGER topic_title_update;");
     Connection reopened(dir_.File("a.mdb"));
     ASSERT_TRUE(SearchTopics(rs_, reopened, SearchBy::Title, "quote"));
     EXPECT_EQ(IdsOf(rs_), (Ids{107, 106}));

@@ -19,7 +19,9 @@ TEST(Codepage, TextOutsideGbkSurvivesTheRoundTrip) {
 }
 
 TEST(Codepage, InvalidBytesBecomeQuestionMarksInsteadOfFailing) {
-    EXPECT_EQ(ToNarrow("a\xFF" "b"), "a?b");
+    EXPECT_EQ(ToNarrow("a\xFF"
+                       "b"),
+              "a?b");
     EXPECT_EQ(FromNarrow("a\xFF"), "a?");
 }
 

@@ -26,8 +26,14 @@ TEST(Value, FloatingNumbersAreWrittenAsTheBoardsDataBaseWritesThem) {
     struct Case {
         double number;
         const char* text;
-    } cases[] = {{20021231143000.0, "20021231143000"}, {20020423.0, "20020423"}, {-3.0, "-3"}, {0.5, "0.5"},
-                 {1.25, "1.25"},  {1e20, "1E+20"},  {0.1 + 0.2, "0.3"}, {-0.0, "0"}};
+    } cases[] = {{20021231143000.0, "20021231143000"},
+                 {20020423.0, "20020423"},
+                 {-3.0, "-3"},
+                 {0.5, "0.5"},
+                 {1.25, "1.25"},
+                 {1e20, "1E+20"},
+                 {0.1 + 0.2, "0.3"},
+                 {-0.0, "0"}};
     for (const Case& c : cases) EXPECT_EQ(Value::Real(c.number).AsString(), c.text) << c.text;
 }
 
@@ -37,8 +43,8 @@ TEST(Value, ColumnNumberReadsWholeNumbersAndRefusesTheRest) {
     EXPECT_EQ(Value::Text("-2").ColumnNumber(), -2);
     EXPECT_EQ(Value::Real(2.5).ColumnNumber(), 2);  // half to even
     EXPECT_EQ(Value::Real(3.5).ColumnNumber(), 4);
-    const Value refused[] = {Value(), Value::Text(""), Value::Text("abc"), Value::Text("1x"), Value::Integer(1LL << 40),
-                             Value::Real(1e12)};
+    const Value refused[] = {Value(),           Value::Text(""),           Value::Text("abc"),
+                             Value::Text("1x"), Value::Integer(1LL << 40), Value::Real(1e12)};
     for (const Value& v : refused) EXPECT_THROW(v.ColumnNumber(), ConversionError) << v.AsString();
 }
 

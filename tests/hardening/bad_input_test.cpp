@@ -32,8 +32,18 @@ namespace {
 
 enum class Way { StartUp, AddPlain, AddZnt, CliTree, CliMerge };
 enum class Bad {
-    Missing, Empty, Truncated, WrongFormat, DamagedPages, TableMissing, ColumnMissing, WrongType,
-    Claims2GB, InflatesBeyondClaim, ReadOnlyMain, LockedMain,
+    Missing,
+    Empty,
+    Truncated,
+    WrongFormat,
+    DamagedPages,
+    TableMissing,
+    ColumnMissing,
+    WrongType,
+    Claims2GB,
+    InflatesBeyondClaim,
+    ReadOnlyMain,
+    LockedMain,
     Good  // no fault in the file: the source of a case whose fault is the main archive's
 };
 // What the main archive may hold afterwards.
@@ -83,10 +93,14 @@ void MakeBadArchive(Bad bad, const std::string& path, const char* rows) {
     const std::string bytes = test::ReadFile(good);
     std::filesystem::remove(good);
     switch (bad) {
-        case Bad::Missing: return;
-        case Bad::Empty: return WriteFile(path, "");
-        case Bad::Truncated: return WriteFile(path, bytes.substr(0, bytes.size() / 2));
-        case Bad::WrongFormat: return WriteFile(path, "PK\3\4 a zip file, not an archive");
+        case Bad::Missing:
+            return;
+        case Bad::Empty:
+            return WriteFile(path, "");
+        case Bad::Truncated:
+            return WriteFile(path, bytes.substr(0, bytes.size() / 2));
+        case Bad::WrongFormat:
+            return WriteFile(path, "PK\3\4 a zip file, not an archive");
         case Bad::DamagedPages: {
             // The header page stays; the pages of the tables' roots and rows are scribbled over.
             std::string damaged = bytes;
@@ -98,18 +112,21 @@ void MakeBadArchive(Bad bad, const std::string& path, const char* rows) {
             return test::RunSql(path, "drop table FORUM_TOPICS");
         case Bad::ColumnMissing:
             WriteFile(path, bytes);
-            return test::RunSql(path,
-                                "create table c2 (cat_id INTEGER PRIMARY KEY, cat_name TEXT, cat_order INTEGER, cat_status INTEGER);"
-                                "insert into c2 select cat_id, cat_name, cat_order, cat_status from FORUM_CATEGORY;"
-                                "drop table FORUM_CATEGORY; alter table c2 rename to FORUM_CATEGORY");
+            return test::RunSql(
+                path,
+                "create table c2 (cat_id INTEGER PRIMARY KEY, cat_name TEXT, cat_order INTEGER, cat_status INTEGER);"
+                "insert into c2 select cat_id, cat_name, cat_order, cat_status from FORUM_CATEGORY;"
+                "drop table FORUM_CATEGORY; alter table c2 rename to FORUM_CATEGORY");
         case Bad::WrongType:
             // Keys that are no numbers, in a table that is not strict about them.
             WriteFile(path, bytes);
-            return test::RunSql(path,
-                                "create table c2 (cat_id TEXT, cat_name BLOB, cat_pid INTEGER, cat_order INTEGER, cat_status INTEGER);"
-                                "insert into c2 select 'key ' || cat_id, cast(cat_name as blob), cat_pid, cat_order, cat_status "
-                                "from FORUM_CATEGORY; drop table FORUM_CATEGORY; alter table c2 rename to FORUM_CATEGORY");
-        default: return WriteFile(path, bytes);
+            return test::RunSql(
+                path,
+                "create table c2 (cat_id TEXT, cat_name BLOB, cat_pid INTEGER, cat_order INTEGER, cat_status INTEGER);"
+                "insert into c2 select 'key ' || cat_id, cast(cat_name as blob), cat_pid, cat_order, cat_status "
+                "from FORUM_CATEGORY; drop table FORUM_CATEGORY; alter table c2 rename to FORUM_CATEGORY");
+        default:
+            return WriteFile(path, bytes);
     }
 }
 
@@ -117,14 +134,21 @@ void MakeBadArchive(Bad bad, const std::string& path, const char* rows) {
 void MakeBadCompressed(Bad bad, const std::string& path, const char* rows) {
     const std::string plain = path + ".plain";
     switch (bad) {
-        case Bad::Missing: return;
-        case Bad::Empty: return WriteFile(path, "");
+        case Bad::Missing:
+            return;
+        case Bad::Empty:
+            return WriteFile(path, "");
         case Bad::Truncated:
             MakeBadArchive(Bad::Good, plain, rows);
-            WriteFile(path, Deflate(test::ReadFile(plain), static_cast<std::int32_t>(test::ReadFile(plain).size())).substr(0, 300));
+            WriteFile(
+                path,
+                Deflate(test::ReadFile(plain), static_cast<std::int32_t>(test::ReadFile(plain).size())).substr(0, 300));
             break;
-        case Bad::WrongFormat: WriteFile(path, std::string("\x10\0\0\0 no zlib stream here", 25)); break;
-        case Bad::Claims2GB: return WriteFile(path, Deflate("tiny", 0x7FFFFFFF));
+        case Bad::WrongFormat:
+            WriteFile(path, std::string("\x10\0\0\0 no zlib stream here", 25));
+            break;
+        case Bad::Claims2GB:
+            return WriteFile(path, Deflate("tiny", 0x7FFFFFFF));
         case Bad::InflatesBeyondClaim: {
             // A good archive followed by 64 MB of zeros: only the claimed bytes are unpacked.
             MakeBadArchive(Bad::Good, plain, rows);
@@ -235,10 +259,11 @@ TEST_P(BadInput, ShowsTheMessageAndKeepsTheMainArchive) {
     test::ScopedEnvironment environment;
     environment.Set("XDG_CACHE_HOME", dir.File("cache"));
     const std::string main = dir.File(kMainArchiveName);
-    std::string source = dir.File(c.way == Way::AddZnt || (c.way == Way::CliMerge && (c.bad == Bad::Claims2GB ||
-                                                                                     c.bad == Bad::InflatesBeyondClaim))
-                                      ? "source.znt"
-                                      : "source.mdb");
+    std::string source =
+        dir.File(c.way == Way::AddZnt ||
+                         (c.way == Way::CliMerge && (c.bad == Bad::Claims2GB || c.bad == Bad::InflatesBeyondClaim))
+                     ? "source.znt"
+                     : "source.mdb");
     if (TakesBadMain(c.way) && !IsMainFault(c.bad)) {
         MakeBadArchive(c.bad, main, kRows);
     } else {
@@ -281,7 +306,8 @@ TEST_P(BadInput, ShowsTheMessageAndKeepsTheMainArchive) {
         // Whole tables of the source went in, or none of their rows.
         EXPECT_EQ(test::ReadFirstValue(main, "PRAGMA integrity_check"), "ok");
         for (const auto& [table, count] : Counts(main))
-            EXPECT_TRUE(count == countsBefore.at(table) || count == countsBefore.at(table) + 1) << table << ": " << count;
+            EXPECT_TRUE(count == countsBefore.at(table) || count == countsBefore.at(table) + 1)
+                << table << ": " << count;
     }
 }
 
@@ -289,9 +315,10 @@ void PrintTo(const Case& c, std::ostream* out) { *out << "\"" << c.message << "\
 
 std::string CaseName(const testing::TestParamInfo<Case>& info) {
     static const char* const ways[] = {"StartUp", "AddPlain", "AddZnt", "CliTree", "CliMerge"};
-    static const char* const bads[] = {"Missing", "Empty", "Truncated", "WrongFormat", "DamagedPages", "TableMissing",
-                                       "ColumnMissing", "WrongType", "Claims2GB", "InflatesBeyondClaim", "ReadOnlyMain",
-                                       "LockedMain", "Good"};
+    static const char* const bads[] = {
+        "Missing",      "Empty",         "Truncated", "WrongFormat", "DamagedPages",
+        "TableMissing", "ColumnMissing", "WrongType", "Claims2GB",   "InflatesBeyondClaim",
+        "ReadOnlyMain", "LockedMain",    "Good"};
     return std::string(ways[static_cast<int>(info.param.way)]) + "_" + bads[static_cast<int>(info.param.bad)];
 }
 
@@ -299,67 +326,75 @@ using enum Way;
 using enum Bad;
 using enum Main;
 
-INSTANTIATE_TEST_SUITE_P(Matrix, BadInput, testing::Values(
-    // The main archive at start-up: the file itself is bad. A table missing leaves its
-    // forums' topics unlisted, not the tree unbuilt; text keys break the tree's statements,
-    // which are built from the keys as the board's code builds them.
-    Case{StartUp, Missing, "Cannot open the archive", Unchanged},
-    Case{StartUp, Empty, "is not an archive", Unchanged},
-    Case{StartUp, Truncated, "zenta.mdb\" is not a readable archive: database disk image is malformed", Unchanged},
-    Case{StartUp, WrongFormat, "is not an archive", Unchanged},
-    Case{StartUp, DamagedPages, "database disk image is malformed", Unchanged},
-    Case{StartUp, TableMissing, "", Unchanged},
-    Case{StartUp, ColumnMissing, "no such column: cat_pid", Unchanged},
-    Case{StartUp, WrongType, "near \"1\": syntax error", Unchanged},
-    Case{StartUp, ReadOnlyMain, "", Unchanged},
-    Case{StartUp, LockedMain, "", Unchanged},
-    // Add data with a plain archive. Columns go by position, so a source missing a middle
-    // column merges with its values shifted, as the board's own merge did.
-    Case{AddPlain, Missing, "Cannot open the archive", Unchanged},
-    Case{AddPlain, Empty, "is not an archive", Unchanged},
-    Case{AddPlain, Truncated, "source.mdb\" is not a readable archive: database disk image is malformed", Unchanged},
-    Case{AddPlain, WrongFormat, "is not an archive", Unchanged},
-    Case{AddPlain, DamagedPages, "FORUM_CATEGORY: database disk image is malformed", WholeTables},
-    Case{AddPlain, TableMissing, "FORUM_TOPICS: the source archive has no such table", WholeTables},
-    Case{AddPlain, ColumnMissing, "", WholeTables},
-    Case{AddPlain, WrongType, "FORUM_CATEGORY: datatype mismatch", WholeTables},
-    Case{AddPlain, ReadOnlyMain, "FORUM_CATEGORY: attempt to write a readonly database", Unchanged},
-    Case{AddPlain, LockedMain, "", WholeTables},
-    // Add data with a compressed archive.
-    Case{AddZnt, Missing, "Cannot open file", Unchanged},
-    Case{AddZnt, Empty, "too few to hold the unpacked size", Unchanged},
-    Case{AddZnt, Truncated, "Stream read error", Unchanged},
-    Case{AddZnt, WrongFormat, "error", Unchanged},
-    Case{AddZnt, DamagedPages, "FORUM_CATEGORY: database disk image is malformed", WholeTables},
-    Case{AddZnt, TableMissing, "FORUM_TOPICS: the source archive has no such table", WholeTables},
-    Case{AddZnt, ColumnMissing, "", WholeTables},
-    Case{AddZnt, WrongType, "FORUM_CATEGORY: datatype mismatch", WholeTables},
-    Case{AddZnt, Claims2GB, "ends after 4 of its 2147483647 bytes", Unchanged},
-    Case{AddZnt, InflatesBeyondClaim, "", WholeTables},
-    Case{AddZnt, ReadOnlyMain, "FORUM_CATEGORY: attempt to write a readonly database", Unchanged},
-    Case{AddZnt, LockedMain, "", WholeTables},
-    // zenta-cli: the tree of a bad main archive, and a merge of a bad source.
-    Case{CliTree, Missing, "Cannot open the archive", Unchanged},
-    Case{CliTree, Empty, "is not an archive", Unchanged},
-    Case{CliTree, Truncated, "zenta.mdb\" is not a readable archive: database disk image is malformed", Unchanged},
-    Case{CliTree, WrongFormat, "is not an archive", Unchanged},
-    Case{CliTree, DamagedPages, "zenta-cli: database disk image is malformed", Unchanged},
-    Case{CliTree, TableMissing, "", Unchanged},
-    Case{CliTree, ColumnMissing, "zenta-cli: no such column: cat_pid", Unchanged},
-    Case{CliTree, WrongType, "zenta-cli: near \"1\": syntax error", Unchanged},
-    Case{CliTree, LockedMain, "", Unchanged},
-    Case{CliMerge, Missing, "Cannot open the archive", Unchanged},
-    Case{CliMerge, Empty, "is not an archive", Unchanged},
-    Case{CliMerge, Truncated, "source.mdb\" is not a readable archive: database disk image is malformed", Unchanged},
-    Case{CliMerge, WrongFormat, "is not an archive", Unchanged},
-    Case{CliMerge, TableMissing, "FORUM_TOPICS: 0 added, 0 already present, 0 not copied (the source archive has no such table)", WholeTables},
-    Case{CliMerge, DamagedPages, "FORUM_CATEGORY: 0 added, 0 already present, 1 not copied (database disk image is malformed)", WholeTables},
-    Case{CliMerge, ColumnMissing, "", WholeTables},
-    Case{CliMerge, WrongType, "FORUM_CATEGORY: 0 added, 0 already present, 1 not copied (datatype mismatch)", WholeTables},
-    Case{CliMerge, Claims2GB, "ends after 4 of its 2147483647 bytes", Unchanged},
-    Case{CliMerge, InflatesBeyondClaim, "", WholeTables},
-    Case{CliMerge, ReadOnlyMain, "FORUM_CATEGORY: 0 added, 0 already present, 1 not copied (attempt to write a readonly database)", Unchanged},
-    Case{CliMerge, LockedMain, "", WholeTables}), CaseName);
+INSTANTIATE_TEST_SUITE_P(
+    Matrix, BadInput,
+    testing::Values(
+        // The main archive at start-up: the file itself is bad. A table missing leaves its
+        // forums' topics unlisted, not the tree unbuilt; text keys break the tree's statements,
+        // which are built from the keys as the board's code builds them.
+        Case{StartUp, Missing, "Cannot open the archive", Unchanged},
+        Case{StartUp, Empty, "is not an archive", Unchanged},
+        Case{StartUp, Truncated, "zenta.mdb\" is not a readable archive: database disk image is malformed", Unchanged},
+        Case{StartUp, WrongFormat, "is not an archive", Unchanged},
+        Case{StartUp, DamagedPages, "database disk image is malformed", Unchanged},
+        Case{StartUp, TableMissing, "", Unchanged}, Case{StartUp, ColumnMissing, "no such column: cat_pid", Unchanged},
+        Case{StartUp, WrongType, "near \"1\": syntax error", Unchanged}, Case{StartUp, ReadOnlyMain, "", Unchanged},
+        Case{StartUp, LockedMain, "", Unchanged},
+        // Add data with a plain archive. Columns go by position, so a source missing a middle
+        // column merges with its values shifted, as the board's own merge did.
+        Case{AddPlain, Missing, "Cannot open the archive", Unchanged},
+        Case{AddPlain, Empty, "is not an archive", Unchanged},
+        Case{AddPlain, Truncated, "source.mdb\" is not a readable archive: database disk image is malformed",
+             Unchanged},
+        Case{AddPlain, WrongFormat, "is not an archive", Unchanged},
+        Case{AddPlain, DamagedPages, "FORUM_CATEGORY: database disk image is malformed", WholeTables},
+        Case{AddPlain, TableMissing, "FORUM_TOPICS: the source archive has no such table", WholeTables},
+        Case{AddPlain, ColumnMissing, "", WholeTables},
+        Case{AddPlain, WrongType, "FORUM_CATEGORY: datatype mismatch", WholeTables},
+        Case{AddPlain, ReadOnlyMain, "FORUM_CATEGORY: attempt to write a readonly database", Unchanged},
+        Case{AddPlain, LockedMain, "", WholeTables},
+        // Add data with a compressed archive.
+        Case{AddZnt, Missing, "Cannot open file", Unchanged},
+        Case{AddZnt, Empty, "too few to hold the unpacked size", Unchanged},
+        Case{AddZnt, Truncated, "Stream read error", Unchanged}, Case{AddZnt, WrongFormat, "error", Unchanged},
+        Case{AddZnt, DamagedPages, "FORUM_CATEGORY: database disk image is malformed", WholeTables},
+        Case{AddZnt, TableMissing, "FORUM_TOPICS: the source archive has no such table", WholeTables},
+        Case{AddZnt, ColumnMissing, "", WholeTables},
+        Case{AddZnt, WrongType, "FORUM_CATEGORY: datatype mismatch", WholeTables},
+        Case{AddZnt, Claims2GB, "ends after 4 of its 2147483647 bytes", Unchanged},
+        Case{AddZnt, InflatesBeyondClaim, "", WholeTables},
+        Case{AddZnt, ReadOnlyMain, "FORUM_CATEGORY: attempt to write a readonly database", Unchanged},
+        Case{AddZnt, LockedMain, "", WholeTables},
+        // zenta-cli: the tree of a bad main archive, and a merge of a bad source.
+        Case{CliTree, Missing, "Cannot open the archive", Unchanged},
+        Case{CliTree, Empty, "is not an archive", Unchanged},
+        Case{CliTree, Truncated, "zenta.mdb\" is not a readable archive: database disk image is malformed", Unchanged},
+        Case{CliTree, WrongFormat, "is not an archive", Unchanged},
+        Case{CliTree, DamagedPages, "zenta-cli: database disk image is malformed", Unchanged},
+        Case{CliTree, TableMissing, "", Unchanged},
+        Case{CliTree, ColumnMissing, "zenta-cli: no such column: cat_pid", Unchanged},
+        Case{CliTree, WrongType, "zenta-cli: near \"1\": syntax error", Unchanged},
+        Case{CliTree, LockedMain, "", Unchanged}, Case{CliMerge, Missing, "Cannot open the archive", Unchanged},
+        Case{CliMerge, Empty, "is not an archive", Unchanged},
+        Case{CliMerge, Truncated, "source.mdb\" is not a readable archive: database disk image is malformed",
+             Unchanged},
+        Case{CliMerge, WrongFormat, "is not an archive", Unchanged},
+        Case{CliMerge, TableMissing,
+             "FORUM_TOPICS: 0 added, 0 already present, 0 not copied (the source archive has no such table)",
+             WholeTables},
+        Case{CliMerge, DamagedPages,
+             "FORUM_CATEGORY: 0 added, 0 already present, 1 not copied (database disk image is malformed)",
+             WholeTables},
+        Case{CliMerge, ColumnMissing, "", WholeTables},
+        Case{CliMerge, WrongType, "FORUM_CATEGORY: 0 added, 0 already present, 1 not copied (datatype mismatch)",
+             WholeTables},
+        Case{CliMerge, Claims2GB, "ends after 4 of its 2147483647 bytes", Unchanged},
+        Case{CliMerge, InflatesBeyondClaim, "", WholeTables},
+        Case{CliMerge, ReadOnlyMain,
+             "FORUM_CATEGORY: 0 added, 0 already present, 1 not copied (attempt to write a readonly database)",
+             Unchanged},
+        Case{CliMerge, LockedMain, "", WholeTables}),
+    CaseName);
 
 }  // namespace
 }  // namespace zenta

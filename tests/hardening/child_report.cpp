@@ -20,7 +20,8 @@ std::string RunInChild(const std::function<bool()>& prepare, const std::function
     close(pipeFds[1]);
     std::string report;
     char buffer[4096];
-    for (ssize_t got; (got = read(pipeFds[0], buffer, sizeof buffer)) > 0;) report.append(buffer, static_cast<size_t>(got));
+    for (ssize_t got; (got = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        report.append(buffer, static_cast<size_t>(got));
     close(pipeFds[0]);
     int status = 0;
     waitpid(child, &status, 0);

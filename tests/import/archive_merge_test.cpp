@@ -61,13 +61,14 @@ protected:
 TEST_F(Merge, DuplicateKeysAreRefusedAndAMissingTableSkipped) {
     const std::string source = dir_.File("extra.mdb");
     test::MakeArchive(source, kExtraRows);
-    EXPECT_EQ(MergeLines(source), (std::vector<std::string>{
-                                      "FORUM_CATEGORY: 2 added, 2 already present, 0 not copied",
-                                      "FORUM_FORUM: 1 added, 1 already present, 0 not copied",
-                                      "FORUM_MEMBERS: 0 added, 0 already present, 0 not copied (the source archive has no such table)",
-                                      "FORUM_REPLY: 3 added, 2 already present, 0 not copied",
-                                      "FORUM_TOPICS: 2 added, 2 already present, 0 not copied",
-                                  }));
+    EXPECT_EQ(MergeLines(source),
+              (std::vector<std::string>{
+                  "FORUM_CATEGORY: 2 added, 2 already present, 0 not copied",
+                  "FORUM_FORUM: 1 added, 1 already present, 0 not copied",
+                  "FORUM_MEMBERS: 0 added, 0 already present, 0 not copied (the source archive has no such table)",
+                  "FORUM_REPLY: 3 added, 2 already present, 0 not copied",
+                  "FORUM_TOPICS: 2 added, 2 already present, 0 not copied",
+              }));
     // The main archive's own rows win; the new rows arrive whole, Nulls and texts included.
     EXPECT_EQ(Rows(main_, "select cat_name from FORUM_CATEGORY where cat_id in (1, 12) order by cat_id"),
               (std::vector<std::string>{"Delphi", "  数据库与报表  "}));
@@ -77,13 +78,14 @@ TEST_F(Merge, DuplicateKeysAreRefusedAndAMissingTableSkipped) {
     EXPECT_EQ(Count(main_, "FORUM_MEMBERS"), 2);
 
     // Merging again adds nothing and raises nothing.
-    EXPECT_EQ(MergeLines(source), (std::vector<std::string>{
-                                      "FORUM_CATEGORY: 0 added, 4 already present, 0 not copied",
-                                      "FORUM_FORUM: 0 added, 2 already present, 0 not copied",
-                                      "FORUM_MEMBERS: 0 added, 0 already present, 0 not copied (the source archive has no such table)",
-                                      "FORUM_REPLY: 0 added, 5 already present, 0 not copied",
-                                      "FORUM_TOPICS: 0 added, 4 already present, 0 not copied",
-                                  }));
+    EXPECT_EQ(MergeLines(source),
+              (std::vector<std::string>{
+                  "FORUM_CATEGORY: 0 added, 4 already present, 0 not copied",
+                  "FORUM_FORUM: 0 added, 2 already present, 0 not copied",
+                  "FORUM_MEMBERS: 0 added, 0 already present, 0 not copied (the source archive has no such table)",
+                  "FORUM_REPLY: 0 added, 5 already present, 0 not copied",
+                  "FORUM_TOPICS: 0 added, 4 already present, 0 not copied",
+              }));
     EXPECT_EQ(Count(main_, "FORUM_REPLY"), 5);
 }
 
@@ -106,8 +108,9 @@ INSERT INTO FORUM_REPLY VALUES (4001, 101, 1, 'n', '20050101'), (4002, 110, 6, '
 )");
     std::vector<std::string> lines = MergeLines(wide);
     EXPECT_EQ(lines.at(2), "FORUM_MEMBERS: 1 added, 0 already present, 0 not copied");
-    EXPECT_EQ(lines.at(3),
-              "FORUM_REPLY: 0 added, 0 already present, 2 not copied (the source table has 7 columns, the main archive's 6)");
+    EXPECT_EQ(
+        lines.at(3),
+        "FORUM_REPLY: 0 added, 0 already present, 2 not copied (the source table has 7 columns, the main archive's 6)");
     EXPECT_EQ(MergeLines(narrow).at(3), "FORUM_REPLY: 2 added, 0 already present, 0 not copied");
     EXPECT_EQ(Rows(main_, "select * from FORUM_REPLY where REPLY_ID > 3000 order by REPLY_ID"),
               (std::vector<std::string>{"4001|101|1|n|20050101|<null>", "4002|110|6|n2|20050102|<null>"}));
@@ -148,7 +151,8 @@ TEST_F(Merge, TableMissingInTheMainArchiveIsSkipped) {
     test::MakeArchive(source, kExtraRows);
     test::RunSql(main_path_, "DROP TABLE FORUM_FORUM");
     std::vector<std::string> lines = MergeLines(source);
-    EXPECT_EQ(lines.at(1), "FORUM_FORUM: 0 added, 0 already present, 2 not copied (the main archive has no such table)");
+    EXPECT_EQ(lines.at(1),
+              "FORUM_FORUM: 0 added, 0 already present, 2 not copied (the main archive has no such table)");
     EXPECT_EQ(lines.at(4), "FORUM_TOPICS: 2 added, 2 already present, 0 not copied");
 }
 
@@ -176,9 +180,9 @@ TEST(MergeSource, CompressedArchivesAreKnownByTheirExtension) {
         const char* name;
         bool compressed;
     } cases[] = {
-        {"/a/b.znt", true},       {"/a/b.ZNT", true},  {"/a/b.Znt", true},        {"b.znt", true},
-        {"/a/b.znt.mdb", false},  {"/a/b", false},     {"/a.znt/b", false},       {"/a/b.mdb", false},
-        {"/a/bznt", false},       {"/a/.znt", true},   {"/a/b.znt2", false},      {"", false},
+        {"/a/b.znt", true},      {"/a/b.ZNT", true}, {"/a/b.Znt", true},   {"b.znt", true},
+        {"/a/b.znt.mdb", false}, {"/a/b", false},    {"/a.znt/b", false},  {"/a/b.mdb", false},
+        {"/a/bznt", false},      {"/a/.znt", true},  {"/a/b.znt2", false}, {"", false},
     };
     for (const Case& c : cases) EXPECT_EQ(IsCompressedArchiveName(c.name), c.compressed) << c.name;
 }
@@ -189,7 +193,8 @@ TEST_F(Merge, CompressedNativeSourceIsUnpackedIntoTheCacheFolder) {
     std::string bytes = test::ReadFile(plain);
     uLongf size = compressBound(bytes.size());
     std::string stream(size, '\0');
-    ASSERT_EQ(compress2(reinterpret_cast<Bytef*>(stream.data()), &size, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size(), 6),
+    ASSERT_EQ(compress2(reinterpret_cast<Bytef*>(stream.data()), &size, reinterpret_cast<const Bytef*>(bytes.data()),
+                        bytes.size(), 6),
               Z_OK);
     stream.resize(size);
     auto n = static_cast<std::uint32_t>(bytes.size());

@@ -92,11 +92,13 @@ TEST_F(FixtureMerge, SampleExtraPlainAndCompressed) {
         EXPECT_EQ(Counts(*main), (std::vector<std::int64_t>{21, 20, 17, 231, 69}));
         // The main archive's own row wins over the duplicate.
         EXPECT_EQ(Rows(*main, "select t_subject from FORUM_TOPICS where TOPIC_ID = 101"),
-                  Rows(*Main(std::string(fixture) + ".sample", true), "select t_subject from FORUM_TOPICS where TOPIC_ID = 101"));
+                  Rows(*Main(std::string(fixture) + ".sample", true),
+                       "select t_subject from FORUM_TOPICS where TOPIC_ID = 101"));
         // The title search finds the new topics: the merge keeps the title index up to date.
         std::vector<std::string> added = Rows(*main,
-            "select t.TOPIC_ID || '|' || t.t_subject from FORUM_TOPICS t, FORUM_MEMBERS m where t.T_AUTHOR = m.MEMBER_ID "
-            "and t.TOPIC_ID > 200");
+                                              "select t.TOPIC_ID || '|' || t.t_subject from FORUM_TOPICS t, "
+                                              "FORUM_MEMBERS m where t.T_AUTHOR = m.MEMBER_ID "
+                                              "and t.TOPIC_ID > 200");
         EXPECT_FALSE(added.empty());
         for (const std::string& topic : added) {
             size_t bar = topic.find('|');
@@ -114,8 +116,9 @@ TEST_F(FixtureMerge, SampleExtraPlainAndCompressed) {
 TEST_F(FixtureMerge, WideRepliesAddNothingAndNarrowRepliesLackTheirForum) {
     auto main = Main("zenta.mdb", true);
     std::vector<std::string> wide = MergeLines(*main, "wide.mdb");
-    EXPECT_EQ(wide.at(3), "FORUM_REPLY: 0 added, 0 already present, 10 not copied (the source table has 7 columns, "
-                          "the main archive's 6)");
+    EXPECT_EQ(wide.at(3),
+              "FORUM_REPLY: 0 added, 0 already present, 10 not copied (the source table has 7 columns, "
+              "the main archive's 6)");
     EXPECT_EQ(Counts(*main), (std::vector<std::int64_t>{20, 19, 20, 210, 66}));
     EXPECT_EQ(MergeLines(*main, "narrow.mdb").at(3), "FORUM_REPLY: 10 added, 0 already present, 0 not copied");
     EXPECT_EQ(Rows(*main, "select count(*) from FORUM_REPLY where REPLY_ID between 4001 and 4010 and FORUM_ID is null"),

@@ -17,7 +17,8 @@ namespace {
 std::string One(sqlite3* db, const std::string& sql) {
     sqlite3_stmt* stmt = nullptr;
     EXPECT_EQ(sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr), SQLITE_OK) << sql;
-    std::string value = sqlite3_step(stmt) == SQLITE_ROW ? reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)) : "";
+    std::string value =
+        sqlite3_step(stmt) == SQLITE_ROW ? reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)) : "";
     sqlite3_finalize(stmt);
     return value;
 }
@@ -42,8 +43,8 @@ TEST(MergeKill, KilledMergeLeavesWholeBatches) {
         dup2(out[1], STDOUT_FILENO);
         close(out[0]);
         close(out[1]);
-        execl(ZENTA_CLI, "zenta-cli", "merge", main.c_str(), source.c_str(), "--batch-rows", std::to_string(batch).c_str(),
-              "--progress", static_cast<char*>(nullptr));
+        execl(ZENTA_CLI, "zenta-cli", "merge", main.c_str(), source.c_str(), "--batch-rows",
+              std::to_string(batch).c_str(), "--progress", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(out[1]);

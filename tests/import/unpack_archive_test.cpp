@@ -21,7 +21,8 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 std::string Compress(const std::string& data) {
     uLongf size = compressBound(data.size());
     std::string out(size, '\0');
-    EXPECT_EQ(compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(data.data()), data.size(), 6),
+    EXPECT_EQ(compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(data.data()),
+                        data.size(), 6),
               Z_OK);
     out.resize(size);
     return out;
@@ -130,7 +131,9 @@ TEST(UnpackArchive, EveryShapeOfCompressedArchive) {
         EXPECT_EQ(result.outcome, c.outcome) << result.message;
         EXPECT_EQ(test::ReadFile(destination), c.unpacked);
         // The zlib error says just "error"; the others name the file concerned.
-        std::string named = c.outcome == Outcome::ReadError ? source : c.outcome == Outcome::WriteError ? destination : "";
+        std::string named = c.outcome == Outcome::ReadError    ? source
+                            : c.outcome == Outcome::WriteError ? destination
+                                                               : "";
         if (c.outcome == Outcome::ZlibError) {
             EXPECT_EQ(result.message, "error");
         } else if (!named.empty()) {
@@ -160,7 +163,8 @@ TEST(UnpackArchive, DestinationThatCannotBeCreatedChangesNothing) {
     WriteFile(target, "precious");
     std::filesystem::create_symlink(target, dir.File("link.tst"));
     const std::string before = test::ReadFile(source);
-    for (const std::string& destination : {dir.File("link.tst"), dir.File("no-such-folder/tmp.tst"), dir.path(), source}) {
+    for (const std::string& destination :
+         {dir.File("link.tst"), dir.File("no-such-folder/tmp.tst"), dir.path(), source}) {
         SCOPED_TRACE(destination);
         Result result = Unpack(source, destination);
         EXPECT_EQ(result.outcome, Outcome::CreateError);

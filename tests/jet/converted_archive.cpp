@@ -62,12 +62,13 @@ int ExecuteOn(const std::string& path, const std::string& sql) {
     return rc;
 }
 
-std::optional<std::vector<std::vector<std::string>>> ExportedRows(const std::string& jet_file, const std::string& table) {
+std::optional<std::vector<std::vector<std::string>>> ExportedRows(const std::string& jet_file,
+                                                                  const std::string& table) {
     if (std::system("command -v mdb-export >/dev/null 2>&1") != 0) return std::nullopt;
     TempDir dir;
     std::string out = dir.File("export");
-    std::string command = "mdb-export -H -Q -d \"$(printf '\\037')\" -R \"$(printf '\\036')\" '" + jet_file + "' " + table +
-                          " >'" + out + "' 2>/dev/null";
+    std::string command = "mdb-export -H -Q -d \"$(printf '\\037')\" -R \"$(printf '\\036')\" '" + jet_file + "' " +
+                          table + " >'" + out + "' 2>/dev/null";
     if (std::system(command.c_str()) != 0) return std::nullopt;
     std::vector<std::vector<std::string>> rows;
     std::string text = ReadFile(out);

@@ -22,6 +22,7 @@ int ExecuteOn(const std::string& path, const std::string& sql);
 
 // mdb-export's rows of a Jet table (texts unquoted; Null and '' both empty), or nothing
 // when mdb-export is not installed.
-std::optional<std::vector<std::vector<std::string>>> ExportedRows(const std::string& jet_file, const std::string& table);
+std::optional<std::vector<std::vector<std::string>>> ExportedRows(const std::string& jet_file,
+                                                                  const std::string& table);
 
 }  // namespace zenta::test

@@ -17,7 +17,8 @@ namespace {
 
 using test::QueryRows;
 
-const char* const kArchiveTablesForTest[] = {"FORUM_CATEGORY", "FORUM_FORUM", "FORUM_TOPICS", "FORUM_REPLY", "FORUM_MEMBERS"};
+const char* const kArchiveTablesForTest[] = {"FORUM_CATEGORY", "FORUM_FORUM", "FORUM_TOPICS", "FORUM_REPLY",
+                                             "FORUM_MEMBERS"};
 
 class JetConversion : public ::testing::Test {
 protected:
@@ -42,14 +43,15 @@ TEST_F(JetConversion, KeepsEveryRowOfEveryTable) {
     // Row counts from the fixtures' manifest; -1: the file has no such table.
     const std::map<std::string, std::array<int, 5>> counts = {
         // FORUM_CATEGORY, FORUM_FORUM, FORUM_TOPICS, FORUM_REPLY, FORUM_MEMBERS
-        {"sample.mdb", {18, 17, 61, 210, 17}},      {"sample-numdate.mdb", {18, 17, 61, 210, 17}},
-        {"sample-extra.mdb", {5, 4, 10, 24, -1}},   {"wide.mdb", {2, 2, 5, 10, 3}},
+        {"sample.mdb", {18, 17, 61, 210, 17}},    {"sample-numdate.mdb", {18, 17, 61, 210, 17}},
+        {"sample-extra.mdb", {5, 4, 10, 24, -1}}, {"wide.mdb", {2, 2, 5, 10, 3}},
         {"narrow.mdb", {2, 2, 5, 10, 3}},
     };
     const char* tables[] = {"FORUM_CATEGORY", "FORUM_FORUM", "FORUM_TOPICS", "FORUM_REPLY", "FORUM_MEMBERS"};
     for (const auto& [fixture, expected] : counts) {
         for (int t = 0; t < 5; ++t) {
-            auto rows = QueryRows(Converted(fixture), std::string("SELECT count(*) FROM sqlite_master WHERE name = '") + tables[t] + "'");
+            auto rows = QueryRows(Converted(fixture),
+                                  std::string("SELECT count(*) FROM sqlite_master WHERE name = '") + tables[t] + "'");
             bool present = rows.at(0).at(0) == "1";
             EXPECT_EQ(present, expected[t] >= 0) << fixture << " " << tables[t];
             if (present && expected[t] >= 0) {
@@ -74,7 +76,9 @@ TEST_F(JetConversion, AgreesWithMdbExportOnEveryValue) {
             auto types = test::ColumnsOf(converted, table);
             auto rows = QueryRows(converted, std::string("SELECT * FROM ") + table);
             ASSERT_EQ(rows.size(), exported->size()) << fixture << " " << table;
-            auto by_key = [](const auto& a, const auto& b) { return std::stoll(*std::optional<std::string>(a[0])) < std::stoll(*std::optional<std::string>(b[0])); };
+            auto by_key = [](const auto& a, const auto& b) {
+                return std::stoll(*std::optional<std::string>(a[0])) < std::stoll(*std::optional<std::string>(b[0]));
+            };
             std::sort(rows.begin(), rows.end(), by_key);
             std::sort(exported->begin(), exported->end(), by_key);
             for (size_t r = 0; r < rows.size(); ++r) {
@@ -82,7 +86,8 @@ TEST_F(JetConversion, AgreesWithMdbExportOnEveryValue) {
                 for (size_t c = 0; c < rows[r].size(); ++c) {
                     const std::string& expected = (*exported)[r][c];
                     const auto& actual = rows[r][c];
-                    std::string where = std::string(fixture) + " " + table + " " + types[c] + " key " + (*exported)[r][0];
+                    std::string where =
+                        std::string(fixture) + " " + table + " " + types[c] + " key " + (*exported)[r][0];
                     if (!actual)
                         EXPECT_EQ(expected, "") << where;
                     else if (types[c].ends_with("REAL"))
@@ -128,7 +133,7 @@ TEST_F(JetConversion, ReadsMemoAndChineseTextWhole) {
         // Characters, not bytes: a multi-page chain of UTF-16 pages.
         {"SELECT length(t_message) FROM FORUM_TOPICS WHERE TOPIC_ID = 102", "6080"},
         {"SELECT substr(t_message, 1, 20) FROM FORUM_TOPICS WHERE TOPIC_ID = 102", "第1段：在 Windows 2000 下"},
-        {"SELECT t_message FROM FORUM_TOPICS WHERE TOPIC_ID = 152", "顶"},  // inline in the row
+        {"SELECT t_message FROM FORUM_TOPICS WHERE TOPIC_ID = 152", "顶"},            // inline in the row
         {"SELECT length(t_message) FROM FORUM_TOPICS WHERE TOPIC_ID = 157", "3026"},  // uncompressed ASCII chain
         {"SELECT length(t_message) FROM FORUM_TOPICS WHERE TOPIC_ID = 122", "164"},   // compressed, one page
         {"SELECT M_NAME FROM FORUM_MEMBERS WHERE MEMBER_ID = 12", "王　五"},
@@ -137,16 +142,21 @@ TEST_F(JetConversion, ReadsMemoAndChineseTextWhole) {
         {"SELECT cat_name FROM FORUM_CATEGORY WHERE cat_id = 12", "  数据库与报表  "},
         {"SELECT F_SUBJECT FROM FORUM_FORUM WHERE FORUM_ID = 17", " 空格论坛 "},
         {"SELECT instr(t_message, '啊、') > 0 FROM FORUM_TOPICS WHERE TOPIC_ID = 117", "1"},
-        {"SELECT instr(t_message, char(13, 10)) > 0 AND instr(t_message, char(13, 13)) = 0 FROM FORUM_TOPICS WHERE TOPIC_ID = 103", "1"},
+        {"SELECT instr(t_message, char(13, 10)) > 0 AND instr(t_message, char(13, 13)) = 0 FROM FORUM_TOPICS WHERE "
+         "TOPIC_ID = 103",
+         "1"},
     };
     for (const Case& c : cases) EXPECT_EQ(Value("sample.mdb", c.sql), c.value) << c.sql;
 }
 
 TEST_F(JetConversion, KeepsNumericDatesAsNumbers) {
-    EXPECT_EQ(Value("sample-numdate.mdb", "SELECT typeof(t_date) || ' ' || printf('%.0f', t_date) FROM FORUM_TOPICS WHERE TOPIC_ID = 101"),
+    EXPECT_EQ(Value("sample-numdate.mdb",
+                    "SELECT typeof(t_date) || ' ' || printf('%.0f', t_date) FROM FORUM_TOPICS WHERE TOPIC_ID = 101"),
               "real 20020108115340");
-    EXPECT_EQ(Value("sample-numdate.mdb", "SELECT printf('%.0f', t_date) FROM FORUM_TOPICS WHERE TOPIC_ID = 116"), "20020423");
-    EXPECT_EQ(Value("sample-numdate.mdb", "SELECT printf('%.0f', R_DATE) FROM FORUM_REPLY WHERE REPLY_ID = 197"), "20020407");
+    EXPECT_EQ(Value("sample-numdate.mdb", "SELECT printf('%.0f', t_date) FROM FORUM_TOPICS WHERE TOPIC_ID = 116"),
+              "20020423");
+    EXPECT_EQ(Value("sample-numdate.mdb", "SELECT printf('%.0f', R_DATE) FROM FORUM_REPLY WHERE REPLY_ID = 197"),
+              "20020407");
     EXPECT_EQ(Value("sample-numdate.mdb", "SELECT typeof(T_LAST_POST) FROM FORUM_TOPICS WHERE TOPIC_ID = 101"), "text");
     EXPECT_EQ(Value("sample.mdb", "SELECT typeof(t_date) || ' ' || t_date FROM FORUM_TOPICS WHERE TOPIC_ID = 101"),
               "text 20020108115340");
@@ -156,15 +166,17 @@ TEST_F(JetConversion, KeepsColumnsInJetOrderWithTheirTypes) {
     using Columns = std::vector<std::string>;
     const std::string text = "TEXT";  // COLLATE is not part of the declared type
     EXPECT_EQ(test::ColumnsOf(Converted("sample.mdb"), "FORUM_REPLY"),
-              (Columns{"REPLY_ID INTEGER", "TOPIC_ID INTEGER", "R_AUTHOR INTEGER", "R_MESSAGE TEXT", "R_DATE TEXT", "FORUM_ID INTEGER"}));
+              (Columns{"REPLY_ID INTEGER", "TOPIC_ID INTEGER", "R_AUTHOR INTEGER", "R_MESSAGE TEXT", "R_DATE TEXT",
+                       "FORUM_ID INTEGER"}));
     EXPECT_EQ(test::ColumnsOf(Converted("sample-numdate.mdb"), "FORUM_REPLY").at(4), "R_DATE REAL");
     EXPECT_EQ(test::ColumnsOf(Converted("wide.mdb"), "FORUM_REPLY").back(), "R_IP TEXT");
     EXPECT_EQ(test::ColumnsOf(Converted("narrow.mdb"), "FORUM_REPLY").size(), 5u);
     EXPECT_EQ(test::ColumnsOf(Converted("sample.mdb"), "FORUM_TOPICS").at(4), "t_subject " + text);
     // Texts compare without regard to letter case, as in Jet.
-    EXPECT_EQ(Value("sample.mdb", "SELECT (SELECT count(*) FROM FORUM_TOPICS WHERE t_good = 'y') = "
-                                  "(SELECT count(*) FROM FORUM_TOPICS WHERE upper(t_good) = 'Y') AND "
-                                  "(SELECT count(*) FROM FORUM_TOPICS WHERE t_good = 'y' COLLATE BINARY) = 1"),
+    EXPECT_EQ(Value("sample.mdb",
+                    "SELECT (SELECT count(*) FROM FORUM_TOPICS WHERE t_good = 'y') = "
+                    "(SELECT count(*) FROM FORUM_TOPICS WHERE upper(t_good) = 'Y') AND "
+                    "(SELECT count(*) FROM FORUM_TOPICS WHERE t_good = 'y' COLLATE BINARY) = 1"),
               "1");
 }
 
@@ -174,7 +186,8 @@ TEST_F(JetConversion, PrimaryKeyRefusesDuplicatesAsJetDoes) {
     EXPECT_EQ(test::ExecuteOn(path, "INSERT INTO FORUM_REPLY (REPLY_ID) VALUES (1)"), SQLITE_CONSTRAINT);
     EXPECT_EQ(test::ExecuteOn(path, "INSERT INTO FORUM_MEMBERS (MEMBER_ID, M_NAME) VALUES (4, 'new')"), SQLITE_OK);
     // STRICT tables refuse a value their column cannot hold.
-    EXPECT_EQ(test::ExecuteOn(path, "INSERT INTO FORUM_MEMBERS (MEMBER_ID, M_POSTS) VALUES (5, 'many')"), SQLITE_CONSTRAINT);
+    EXPECT_EQ(test::ExecuteOn(path, "INSERT INTO FORUM_MEMBERS (MEMBER_ID, M_POSTS) VALUES (5, 'many')"),
+              SQLITE_CONSTRAINT);
 }
 
 // Access marks a deleted row with 0x8000 in the page's row table, and a row that moved to
@@ -183,15 +196,20 @@ TEST_F(JetConversion, PrimaryKeyRefusesDuplicatesAsJetDoes) {
 TEST_F(JetConversion, SkipsDeletedRowsAndFollowsMovedOnes) {
     constexpr size_t kPage = 4096, kRowCount = 12, kTableRows = 16;
     std::string bytes = test::ReadFile(test::FixturePath("sample.mdb"));
-    auto u16 = [&](size_t at) { return static_cast<unsigned>(static_cast<uint8_t>(bytes[at]) | (static_cast<uint8_t>(bytes[at + 1]) << 8)); };
-    auto put16 = [&](size_t at, unsigned v) { bytes[at] = static_cast<char>(v & 0xFF), bytes[at + 1] = static_cast<char>(v >> 8); };
+    auto u16 = [&](size_t at) {
+        return static_cast<unsigned>(static_cast<uint8_t>(bytes[at]) | (static_cast<uint8_t>(bytes[at + 1]) << 8));
+    };
+    auto put16 = [&](size_t at, unsigned v) {
+        bytes[at] = static_cast<char>(v & 0xFF), bytes[at + 1] = static_cast<char>(v >> 8);
+    };
     // The data page of FORUM_MEMBERS: it holds member 2's address (compressed text: plain bytes).
     const size_t page = bytes.find("zhangsan@example.com") / kPage;
     ASSERT_EQ(bytes[page * kPage], 1) << "not a data page";
     ASSERT_GE(u16(page * kPage + kRowCount), 3u);
     const size_t base = page * kPage, slot_a = base + kRowCount + 2, slot_b = slot_a + 2, slot_c = slot_b + 2;
     const size_t body_a = base + (u16(slot_a) & 0x1FFF);
-    const char pointer[4] = {1, static_cast<char>(page & 0xFF), static_cast<char>((page >> 8) & 0xFF), static_cast<char>(page >> 16)};
+    const char pointer[4] = {1, static_cast<char>(page & 0xFF), static_cast<char>((page >> 8) & 0xFF),
+                             static_cast<char>(page >> 16)};
     bytes.replace(body_a, 4, pointer, 4);
     put16(slot_a, u16(slot_a) | 0x4000);  // A points to B
     put16(slot_b, u16(slot_b) | 0x8000);  // B: the moved body
@@ -206,13 +224,17 @@ TEST_F(JetConversion, SkipsDeletedRowsAndFollowsMovedOnes) {
         std::string sql = std::string("SELECT * FROM ") + table + " ORDER BY 1";
         auto before = QueryRows(Converted("sample.mdb"), sql), after = QueryRows(dir_.File("edited.native"), sql);
         for (const auto& row : after) EXPECT_NE(std::find(before.begin(), before.end(), row), before.end()) << table;
-        if (std::string(table) != "FORUM_MEMBERS") EXPECT_EQ(after, before) << table;
-        else EXPECT_EQ(after.size() + 2, before.size());  // A's own values and C are gone; B is there once
+        if (std::string(table) != "FORUM_MEMBERS")
+            EXPECT_EQ(after, before) << table;
+        else
+            EXPECT_EQ(after.size() + 2, before.size());  // A's own values and C are gone; B is there once
     }
 }
 
 TEST_F(JetConversion, CreatesTheReadersIndexes) {
-    EXPECT_EQ(Value("sample-extra.mdb", "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name NOT LIKE 'sqlite_%'"), "7");
+    EXPECT_EQ(Value("sample-extra.mdb",
+                    "SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name NOT LIKE 'sqlite_%'"),
+              "7");
 }
 
 TEST_F(JetConversion, ReportsProgressUpToAllRows) {
@@ -235,7 +257,8 @@ TEST_F(JetConversion, RefusesWhatItCannotConvert) {
         {test::FixturePath("sample.mdb"), existing, "\"" + existing + "\" exists already; it is not overwritten"},
         {test::FixturePath("manifest.txt"), dir_.File("a.mdb"),
          "\"" + test::FixturePath("manifest.txt") + "\" is not a readable archive: it is not a Jet data base"},
-        {existing, dir_.File("b.mdb"), "\"" + existing + "\" is not a readable archive: it is a native archive, not a Jet data base"},
+        {existing, dir_.File("b.mdb"),
+         "\"" + existing + "\" is not a readable archive: it is a native archive, not a Jet data base"},
     };
     for (const Case& c : cases) {
         try {
@@ -256,7 +279,8 @@ TEST_F(JetConversion, CommandLineReadsJetFilesAndConverts) {
     EXPECT_NE(out.find("    BCB 综合\n"), std::string::npos);
 
     std::string dest = dir_.File("cli.mdb");
-    ASSERT_EQ(test::RunCli("convert --quiet '" + test::FixturePath("wide.mdb") + "' '" + dest + "'", &out, &err), 0) << err;
+    ASSERT_EQ(test::RunCli("convert --quiet '" + test::FixturePath("wide.mdb") + "' '" + dest + "'", &out, &err), 0)
+        << err;
     EXPECT_EQ(out, "22 rows converted\n");
     EXPECT_EQ(QueryRows(dest, "SELECT count(*) FROM FORUM_REPLY").at(0).at(0), "10");
     EXPECT_EQ(test::RunCli("convert --quiet '" + test::FixturePath("wide.mdb") + "' '" + dest + "'", &out, &err), 1);
@@ -266,7 +290,8 @@ TEST_F(JetConversion, CommandLineReadsJetFilesAndConverts) {
     std::string jet_main = dir_.File("main.mdb");
     std::filesystem::copy_file(test::FixturePath("sample.mdb"), jet_main);
     EXPECT_EQ(test::RunCli("merge '" + jet_main + "' '" + test::FixturePath("wide.mdb") + "'", &out, &err), 1);
-    EXPECT_EQ(err, "zenta-cli: \"" + jet_main + "\" is a Jet archive, which is never written: convert it first (zenta-cli convert)\n");
+    EXPECT_EQ(err, "zenta-cli: \"" + jet_main +
+                       "\" is a Jet archive, which is never written: convert it first (zenta-cli convert)\n");
 }
 
 // The converted copy of a Jet ARCHIVE lives in the temporary folder only while it is opened.
@@ -277,10 +302,14 @@ TEST_F(JetConversion, CommandLineLeavesNoConvertedCopy) {
     setenv("TMPDIR", temp.path().c_str(), 1);
     std::string out, err;
     int status = test::RunCli("tree '" + test::FixturePath("sample.mdb") + "'", &out, &err);
-    if (old) setenv("TMPDIR", saved.c_str(), 1); else unsetenv("TMPDIR");
+    if (old)
+        setenv("TMPDIR", saved.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
     EXPECT_EQ(status, 0) << err;
     std::vector<std::string> left;
-    for (const auto& entry : std::filesystem::directory_iterator(temp.path())) left.push_back(entry.path().filename().string());
+    for (const auto& entry : std::filesystem::directory_iterator(temp.path()))
+        left.push_back(entry.path().filename().string());
     EXPECT_TRUE(left.empty()) << left.front();
 }
 

@@ -41,14 +41,17 @@ void ExpectCleanOutcome(const test::TempDir& dir, const std::string& name, const
     try {
         ConvertJetArchive(source, dest, {}, options);
         Connection connection(dest);
-        EXPECT_NE(test::QueryRows(dest, "SELECT count(*) FROM sqlite_master WHERE name LIKE 'FORUM_%'").at(0).at(0), "0") << name;
+        EXPECT_NE(test::QueryRows(dest, "SELECT count(*) FROM sqlite_master WHERE name LIKE 'FORUM_%'").at(0).at(0),
+                  "0")
+            << name;
     } catch (const Error& e) {
         std::string expected = "\"" + source + "\" is not a readable archive: ";
         EXPECT_EQ(std::string(e.what()).substr(0, expected.size()), expected) << name << ": " << e.what();
         EXPECT_FALSE(std::filesystem::exists(dest)) << name;
     }
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
-        EXPECT_EQ(entry.path().filename().string().find(".part-"), std::string::npos) << "left behind: " << entry.path();
+        EXPECT_EQ(entry.path().filename().string().find(".part-"), std::string::npos)
+            << "left behind: " << entry.path();
 }
 
 class JetRobustness : public ::testing::Test {
@@ -122,7 +125,8 @@ TEST_F(JetRobustness, HelperThatCrashesOrHangs) {
             ConvertJetArchive(test::FixturePath("sample.mdb"), dest, {}, options);
             ADD_FAILURE() << c.name << ": converted";
         } catch (const Error& e) {
-            EXPECT_EQ(e.what(), "\"" + test::FixturePath("sample.mdb") + "\" is not a readable archive: " + c.reason) << c.name;
+            EXPECT_EQ(e.what(), "\"" + test::FixturePath("sample.mdb") + "\" is not a readable archive: " + c.reason)
+                << c.name;
         }
         EXPECT_LT(std::chrono::steady_clock::now() - started, 5s) << c.name;
         EXPECT_FALSE(std::filesystem::exists(dest)) << c.name;

@@ -48,9 +48,9 @@ TEST(JetDate, ReadsAsTheBoardsDateCode) {
     const Case cases[] = {
         {0.0, "18991230000000"},
         {37621.0 + 14.5 / 24, "20021231143000"},
-        {37621.999999, "20030101000000"},     // rounds to the next day
-        {-1.5, "18991229120000"},             // before the epoch the time still counts forward
-        {-657434.0, "01000101000000"},        // Jet's first day
+        {37621.999999, "20030101000000"},  // rounds to the next day
+        {-1.5, "18991229120000"},          // before the epoch the time still counts forward
+        {-657434.0, "01000101000000"},     // Jet's first day
         {2958465.0 + 86399.0 / 86400, "99991231235959"},
         {2958466.0, ""},
         {-657435.0, ""},

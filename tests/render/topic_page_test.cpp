@@ -14,8 +14,8 @@ namespace {
 Value Text(const char* utf8) { return Value::Text(ToNarrow(utf8)); }
 
 TopicRow SampleRow() {
-    return {Text("标题"),           Value::Integer(42), Text("Tom"),        Text("2002-12-31"), Value::Integer(101),
-            Text("正文"),           Value::Integer(1),  Value::Integer(1),  Text("Y"),          Value::Integer(3)};
+    return {Text("标题"), Value::Integer(42), Text("Tom"),       Text("2002-12-31"), Value::Integer(101),
+            Text("正文"), Value::Integer(1),  Value::Integer(1), Text("Y"),          Value::Integer(3)};
 }
 
 constexpr const char* kHead =
@@ -35,14 +35,15 @@ std::string TextCell(const std::string& page) {
 }
 
 TEST(TopicPage, APageWithoutRepliesHasEveryPieceInOrder) {
-    std::string expected = std::string(kHead) + "标题->回复:3<br>Tom-【问题】-【Delphi】-【黄金文章】:42<br>发言日期:2002-12-31" +
+    std::string expected = std::string(kHead) +
+                           "标题->回复:3<br>Tom-【问题】-【Delphi】-【黄金文章】:42<br>发言日期:2002-12-31" +
                            kTextCell + "正文</td></tr></table></body>";
     EXPECT_EQ(Page(SampleRow()), expected);
 }
 
 TEST(TopicPage, TheFixedChinesePiecesAreGbkBytes) {
     std::string page = BuildTopicPage(SampleRow(), {});
-    EXPECT_NE(page.find("->\xBB\xD8\xB8\xB4:3<br>"), std::string::npos);  // ->回复:
+    EXPECT_NE(page.find("->\xBB\xD8\xB8\xB4:3<br>"), std::string::npos);            // ->回复:
     EXPECT_NE(page.find("-\xA1\xBE\xCE\xCA\xCC\xE2\xA1\xBF-"), std::string::npos);  // 【问题】
 }
 
@@ -97,7 +98,8 @@ TEST(TopicPage, ANullKindLeavesTheLaterLabelsInPlace) {
 TEST(TopicPage, NullsInTheHeaderShowAsEmptyText) {
     TopicRow row = SampleRow();
     for (int position : {0, 1, 2, 3, 5, 8, 9}) row[position] = Value();
-    std::string expected = std::string(kHead) + "->回复:<br>-【问题】-【Delphi】-【普通文章】:<br>发言日期:" + kTextCell +
+    std::string expected = std::string(kHead) +
+                           "->回复:<br>-【问题】-【Delphi】-【普通文章】:<br>发言日期:" + kTextCell +
                            "</td></tr></table></body>";
     EXPECT_EQ(Page(row), expected);
 }

@@ -52,7 +52,8 @@ std::string ReadFile(const std::string& path) {
 
 int RunCli(const std::string& arguments, std::string* out, std::string* err) {
     TempDir dir;
-    std::string command = std::string("'") + ZENTA_CLI + "' " + arguments + " >'" + dir.File("out") + "' 2>'" + dir.File("err") + "'";
+    std::string command =
+        std::string("'") + ZENTA_CLI + "' " + arguments + " >'" + dir.File("out") + "' 2>'" + dir.File("err") + "'";
     int status = std::system(command.c_str());
     if (out) *out = ReadFile(dir.File("out"));
     if (err) *err = ReadFile(dir.File("err"));
