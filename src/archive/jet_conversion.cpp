@@ -18,6 +18,7 @@
 #include "archive/connection.h"
 #include "base/errors.h"
 #include "base/executable_dir.h"
+#include "base/file_descriptor.h"
 
 namespace zenta {
 namespace {
@@ -53,19 +54,6 @@ class NotReadable : public Error {
 public:
     NotReadable(const std::string& source, const std::string& reason)
         : Error("\"" + source + "\" is not a readable archive: " + reason) {}
-};
-
-struct Fd {
-    int fd = -1;
-    Fd() = default;
-    explicit Fd(int f) : fd(f) {}
-    ~Fd() { Reset(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    void Reset() {
-        if (fd >= 0) close(fd);
-        fd = -1;
-    }
 };
 
 // Sets the limits and starts the helper in the child. Only async-signal-safe calls here.
@@ -106,17 +94,17 @@ std::string FailureReason(int status, bool timed_out, const std::string& error_l
 // Runs the helper to its end, passing on its progress; returns the reason of a failure
 // or "" on success.
 std::string RunHelper(const std::string& helper, const std::string& source, const std::string& temp,
-                      const Limits& limits, const ConversionProgress& progress) {
+                      const Limits& limits, const Progress& progress) {
     int pipe_fds[2];
     if (pipe2(pipe_fds, O_CLOEXEC) != 0)
         throw Error(std::string("Cannot start the Jet reader: ") + std::strerror(errno));
-    Fd read_end(pipe_fds[0]), write_end(pipe_fds[1]);
+    FileDescriptor read_end(pipe_fds[0]), write_end(pipe_fds[1]);
     std::string fd_text = "3";
     std::vector<char*> argv = {const_cast<char*>(helper.c_str()), const_cast<char*>(source.c_str()),
                                const_cast<char*>(temp.c_str()), fd_text.data(), nullptr};
     pid_t pid = fork();
     if (pid < 0) throw Error(std::string("Cannot start the Jet reader: ") + std::strerror(errno));
-    if (pid == 0) RunHelperInChild(limits, write_end.fd, argv);
+    if (pid == 0) RunHelperInChild(limits, write_end.get(), argv);
     write_end.Reset();
 
     const Clock::time_point deadline = Clock::now() + limits.wall_time;
@@ -133,13 +121,13 @@ std::string RunHelper(const std::string& helper, const std::string& source, cons
                 timed_out = true;
                 break;
             }
-            pollfd p{read_end.fd, POLLIN, 0};
+            pollfd p{read_end.get(), POLLIN, 0};
             int ready = poll(&p, 1, static_cast<int>(std::min<int64_t>(left, 1000)));
             if (ready < 0 && errno != EINTR)
                 throw Error(std::string("Cannot follow the Jet reader: ") + std::strerror(errno));
             if (ready <= 0) continue;
             char buffer[4096];
-            ssize_t n = read(read_end.fd, buffer, sizeof buffer);
+            ssize_t n = read(read_end.get(), buffer, sizeof buffer);
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) open = false;
             if (n > 0) pending.append(buffer, static_cast<size_t>(n));
@@ -177,13 +165,13 @@ std::string RunHelper(const std::string& helper, const std::string& source, cons
 }
 
 void SyncFile(const std::string& path) {
-    Fd file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.fd < 0 || fsync(file.fd) != 0) throw Error("Cannot write \"" + path + "\": " + std::strerror(errno));
+    FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file || fsync(file.get()) != 0) throw Error("Cannot write \"" + path + "\": " + std::strerror(errno));
 }
 
 }  // namespace
 
-void ConvertJetArchive(const std::string& source, const std::string& dest, const ConversionProgress& progress,
+void ConvertJetArchive(const std::string& source, const std::string& dest, const Progress& progress,
                        const JetConversionOptions& options) {
     std::error_code ec;
     if (fs::exists(dest, ec)) throw Error("\"" + dest + "\" exists already; it is not overwritten");
@@ -203,8 +191,8 @@ void ConvertJetArchive(const std::string& source, const std::string& dest, const
     // The helper writes into a reserved name beside `dest`; it is renamed when complete.
     fs::path dest_path = fs::absolute(dest, ec);
     std::string temp = (dest_path.parent_path() / ("." + dest_path.filename().string() + ".part-XXXXXX")).string();
-    Fd reserved(mkostemp(temp.data(), O_CLOEXEC));
-    if (reserved.fd < 0) throw Error("Cannot write beside \"" + dest + "\": " + std::strerror(errno));
+    FileDescriptor reserved(mkostemp(temp.data(), O_CLOEXEC));
+    if (!reserved) throw Error("Cannot write beside \"" + dest + "\": " + std::strerror(errno));
     reserved.Reset();
     try {
         std::string reason = RunHelper(helper, source, temp, limits, progress);
@@ -220,7 +208,7 @@ void ConvertJetArchive(const std::string& source, const std::string& dest, const
 }
 
 std::unique_ptr<Connection> OpenConvertedJetArchive(const std::string& source, const std::string& copy,
-                                                    const ConversionProgress& progress) {
+                                                    const Progress& progress) {
     std::error_code ec;
     std::filesystem::remove(copy, ec);
     ConvertJetArchive(source, copy, progress);

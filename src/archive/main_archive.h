@@ -18,7 +18,7 @@ inline constexpr const char* kMainArchiveName = "zenta.mdb";
 // conversion raises Error and leaves the Jet file as it was. An interruption at any moment
 // leaves either the Jet file or the complete native archive as zenta.mdb; the next start-up
 // finishes the work. Two programs starting at once convert one after the other.
-std::string PrepareMainArchive(const std::string& dir, const ConversionProgress& progress = {},
+std::string PrepareMainArchive(const std::string& dir, const Progress& progress = {},
                                const JetConversionOptions& options = {});
 
 }  // namespace zenta

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "archive/schema.h"
+#include "archive/sqlite_handles.h"
 #include "base/errors.h"
 #include "jetreader/jet_date.h"
 #include "jetreader/jet_text.h"
@@ -28,24 +29,10 @@ struct TableDefDeleter {
 };
 using TableDef = std::unique_ptr<MdbTableDef, TableDefDeleter>;
 
-struct StatementDeleter {
-    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
-
 uint32_t Le32(const unsigned char* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 uint64_t Le64(const unsigned char* p) { return Le32(p) | (static_cast<uint64_t>(Le32(p + 4)) << 32); }
-
-std::string Quoted(std::string_view name) {
-    std::string out = "\"";
-    for (char c : name) {
-        if (c == '"') out.push_back('"');
-        out.push_back(c);
-    }
-    return out + "\"";
-}
 
 bool IsArchiveTable(const char* name) {
     for (const char* wanted : kArchiveTables)
@@ -86,10 +73,10 @@ MdbColumn* ColumnAt(MdbTableDef* table, unsigned i) {
 
 // "CREATE TABLE" for the Jet table: its columns in order, its primary key and unique indexes.
 std::string CreateStatement(MdbTableDef* table) {
-    std::string sql = "CREATE TABLE " + Quoted(table->name) + " (";
+    std::string sql = "CREATE TABLE " + QuotedIdentifier(table->name) + " (";
     for (unsigned i = 0; i < table->num_cols; ++i) {
         MdbColumn* col = ColumnAt(table, i);
-        sql += (i ? ", " : "") + Quoted(col->name) + " " + NativeType(col->col_type);
+        sql += (i ? ", " : "") + QuotedIdentifier(col->name) + " " + NativeType(col->col_type);
     }
     bool has_primary_key = false;
     for (unsigned i = 0; table->indices && i < table->indices->len; ++i) {
@@ -103,7 +90,7 @@ std::string CreateStatement(MdbTableDef* table) {
             int column = index->key_col_num[k] - 1;
             if (column < 0 || static_cast<unsigned>(column) >= table->num_cols)
                 throw ReadError(std::string("index ") + index->name + " of table " + table->name + " names no column");
-            keys += (k ? ", " : "") + Quoted(ColumnAt(table, column)->name);
+            keys += (k ? ", " : "") + QuotedIdentifier(ColumnAt(table, column)->name);
         }
         sql += std::string(primary ? ", PRIMARY KEY (" : ", UNIQUE (") + keys + ")";
     }
@@ -193,13 +180,10 @@ private:
     }
 
     Statement PrepareInsert() {
-        std::string sql = "INSERT INTO " + Quoted(table_->name) + " VALUES (";
+        std::string sql = "INSERT INTO " + QuotedIdentifier(table_->name) + " VALUES (";
         for (unsigned i = 0; i < table_->num_cols; ++i) sql += i ? ", ?" : "?";
         sql += ")";
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(dest_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
-            throw DatabaseError(sqlite3_errmsg(dest_));
-        return Statement(statement);
+        return Statement(dest_, sql);
     }
 
     // The bytes of a field, checked to lie inside the current page.
@@ -370,7 +354,7 @@ std::vector<TableDef> OpenArchiveTables(MdbHandle* mdb) {
 
 }  // namespace
 
-void CopyJetTables(MdbHandle* mdb, sqlite3* dest, const ProgressFunction& progress) {
+void CopyJetTables(MdbHandle* mdb, sqlite3* dest, const Progress& progress) {
     std::vector<TableDef> tables = OpenArchiveTables(mdb);
     int64_t total = 0;
     for (const TableDef& table : tables) total += table->num_rows;

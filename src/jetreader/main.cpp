@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "archive/sqlite_handles.h"
 #include "jetreader/jet_copy.h"
 
 namespace {
@@ -63,22 +64,29 @@ int main(int argc, char** argv) {
     if (stat(argv[2], &dest_stat) == 0 && dest_stat.st_size > 0) return Fail(std::string(argv[2]) + " is not empty");
     MdbHandle* mdb = mdb_open(argv[1], MDB_NOFLAGS);
     if (!mdb) return Fail("it is no Jet data base libmdb can open");
-    sqlite3* dest = nullptr;
     int status = 0;
-    if (sqlite3_open_v2(argv[2], &dest, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
-        status = Fail(std::string("cannot create the converted archive: ") + sqlite3_errmsg(dest));
-    } else {
+    zenta::Database dest;
+    try {
+        dest = zenta::Database(argv[2], SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    } catch (const std::exception& e) {
+        status = Fail(std::string("cannot create the converted archive: ") + e.what());
+    }
+    if (dest) {
         try {
             // The file is written once and adopted only when complete: no journal needed.
-            sqlite3_exec(dest, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF", nullptr, nullptr, nullptr);
-            zenta::jet::CopyJetTables(mdb, dest, [](int64_t copied, int64_t total) {
+            sqlite3_exec(dest.get(), "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF", nullptr, nullptr, nullptr);
+            zenta::jet::CopyJetTables(mdb, dest.get(), [](int64_t copied, int64_t total) {
                 Report("progress " + std::to_string(copied) + " " + std::to_string(total));
             });
         } catch (const std::exception& e) {
             status = Fail(e.what());
         }
+        try {
+            dest.Close();
+        } catch (const std::exception&) {
+            if (status == 0) status = Fail("the converted archive cannot be closed");
+        }
     }
-    if (sqlite3_close(dest) != SQLITE_OK && status == 0) status = Fail("the converted archive cannot be closed");
     mdb_close(mdb);
     return status;
 }
