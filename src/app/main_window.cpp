@@ -2,7 +2,6 @@
 #include "app/main_window.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -96,11 +95,8 @@ QToolButton* SpeedButton(QWidget* parent, Glyph glyph, const QRect& place) {
 
 }  // namespace
 
-Tindex::Tindex(QString folder, QWidget* parent)
-    : QWidget(parent),
-      OpenDialog1(this),
-      rs(&ADOConnection1),
-      folder_(folder.isEmpty() ? QCoreApplication::applicationDirPath() : std::move(folder)) {
+Tindex::Tindex(QString folder, Tlogin_dir* progress, QWidget* parent)
+    : QWidget(parent), OpenDialog1(this), login_dir(progress), rs(&ADOConnection1), folder_(std::move(folder)) {
     setWindowTitle(QStringLiteral("Zenta"));
     setFont(WindowFont(13));
     resize(742, 558);  // a 750 × 585 window with its frame

@@ -50,7 +50,7 @@ void RemoveLeftovers(const std::string& dir) {
 // that already is the original (an earlier start-up stopped after this step) is taken again.
 std::string KeepOriginal(const std::string& dir, const std::string& main) {
     for (int n = 0;; ++n) {
-        std::string kept = dir + "/" + kMainArchiveName + (n ? "." + std::to_string(n) : "") + ".jet";
+        std::string kept = main + (n ? "." + std::to_string(n) : "") + ".jet";
         if (SameFile(main, kept)) return kept;
         std::error_code ec;
         if (fs::exists(kept, ec)) continue;
@@ -72,8 +72,10 @@ std::string KeepOriginal(const std::string& dir, const std::string& main) {
 
 }  // namespace
 
+std::string MainArchivePath(const std::string& dir) { return dir + "/zenta.mdb"; }
+
 std::string PrepareMainArchive(const std::string& dir, const Progress& progress, const JetConversionOptions& options) {
-    std::string main = dir + "/" + kMainArchiveName;
+    std::string main = MainArchivePath(dir);
     std::error_code ec;
     if (!fs::is_regular_file(main, ec) || DetectArchiveFormat(main) != ArchiveFormat::Jet) return "";
     // The lock lives on the Jet file itself: a second program waits here, then finds the

@@ -8,8 +8,8 @@
 
 namespace zenta {
 
-// The main archive's file name.
-inline constexpr const char* kMainArchiveName = "zenta.mdb";
+// The main archive of the folder `dir`: dir/zenta.mdb.
+std::string MainArchivePath(const std::string& dir);
 
 // When `dir`/zenta.mdb is a Jet file, converts it into a native archive under the same name
 // and keeps the original beside it byte for byte as zenta.mdb.jet (or the first free name

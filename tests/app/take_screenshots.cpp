@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
     }
     QApplication::setApplicationName(QStringLiteral("Zenta"));
     zenta::MessageRecorder messages;
-    zenta::Tindex window(QString::fromLocal8Bit(argv[1]));
+    zenta::Tindex window(QString::fromLocal8Bit(argv[1]), nullptr);
     window.FormCreate(&window);
     if (window.TerminationRequested()) {
         std::fprintf(stderr, "start-up failed: %s\n", qPrintable(messages.messages.at(0).text));

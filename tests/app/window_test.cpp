@@ -174,7 +174,6 @@ void WindowTest::jetMainArchiveIsConvertedBehindTheProgressForm() {
     TempDir folder;
     std::filesystem::copy_file(FixturePath("sample.mdb"), folder.File("zenta.mdb"));
     Tlogin_dir progress;
-    login_dir = &progress;
     int highest = 0;
     bool shownWhileCopying = false;
     connect(progress.progressbar1, &QProgressBar::valueChanged, this, [&](int value) {
@@ -182,7 +181,7 @@ void WindowTest::jetMainArchiveIsConvertedBehindTheProgressForm() {
         shownWhileCopying = shownWhileCopying || progress.isVisible();
     });
     MessageRecorder messages;
-    Tindex w(QString::fromStdString(folder.path()));
+    Tindex w(QString::fromStdString(folder.path()), &progress);
     w.FormCreate(&w);
     QVERIFY(messages.messages.empty());
     QVERIFY(!w.TerminationRequested());
