@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/page_control.h"
 #include "app/topic_list_model.h"
 #include "archive/main_archive.h"
 #include "archive/query.h"

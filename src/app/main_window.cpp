@@ -11,7 +11,6 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QTableView>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -19,6 +18,7 @@
 #include <QWebEngineSettings>
 
 #include "app/glyphs.h"
+#include "app/page_control.h"
 #include "app/radio_group.h"
 #include "app/status_panel.h"
 #include "browse/site_links.h"
@@ -111,7 +111,7 @@ Tindex::Tindex(QString folder, Tlogin_dir* progress, QWidget* parent)
     TreeView1->setFrameShape(QFrame::Box);
     TreeView1->hide();
 
-    PageControl1 = new QTabWidget(this);
+    PageControl1 = new PageControl(this);
     PageControl1->setDocumentMode(true);  // flat tabs
     CreateBrowserPage();
     CreateLegmanPage();
@@ -272,7 +272,7 @@ void Tindex::SetTabOrder() {
 }
 
 void Tindex::BindHandlers() {
-    Bind(PageControl1, &QTabWidget::currentChanged, &Tindex::PageControl1Change);
+    Bind(PageControl1, &PageControl::changedByUser, &Tindex::PageControl1Change);
     Bind(N1, &QAction::triggered, &Tindex::N1Click);
     Bind(N2, &QAction::triggered, &Tindex::N2Click);
     Bind(N3, &QAction::triggered, &Tindex::BitBtn1Click);

@@ -21,12 +21,12 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QTableView;
-class QTabWidget;
 class QToolButton;
 class QTreeWidget;
 
 namespace zenta {
 
+class PageControl;
 class RadioGroup;
 class StatusPanel;
 class Tlogin_dir;
@@ -88,7 +88,7 @@ public:
     QPushButton* inmdb;
 
     QTreeWidget* TreeView1;
-    QTabWidget* PageControl1;
+    PageControl* PageControl1;
     // Browser page.
     QWidget* TabSheet1;
     WebBrowser* WebBrowser1;

@@ -6,12 +6,12 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabBar>
-#include <QTabWidget>
 #include <QTreeWidget>
 #include <QWebEngineHistory>
 
 #include <fstream>
 
+#include "app/page_control.h"
 #include "app/status_panel.h"
 #include "browse/web_browser.h"
 #include "browse/info_view_loader.h"

@@ -8,7 +8,6 @@
 #include <QTableView>
 #include <QSignalSpy>
 #include <QTabBar>
-#include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -16,6 +15,7 @@
 
 #include "app/error_report.h"
 #include "app/main_window.h"
+#include "app/page_control.h"
 #include "browse/page_scheme.h"
 #include "browse/web_browser.h"
 #include "ui_test_support.h"

@@ -4,10 +4,10 @@
 #include <QEventLoop>
 #include <QSignalSpy>
 #include <QTabBar>
-#include <QTabWidget>
 #include <QTimer>
 #include <QWebEnginePage>
 
+#include "app/page_control.h"
 #include "browse/web_browser.h"
 
 namespace zenta::test {

@@ -9,7 +9,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTabBar>
-#include <QTabWidget>
 #include <QTableView>
 #include <QToolButton>
 #include <QPushButton>
@@ -23,6 +22,7 @@
 #include <functional>
 
 #include "app/login.h"
+#include "app/page_control.h"
 #include "app/program.h"
 #include "app/radio_group.h"
 #include "app/status_panel.h"
@@ -230,7 +230,7 @@ void WindowTest::viewStateFollowsEveryTransition() {
          },
          true, false, false, 0},
         {"user selects Legman again", [&] { SelectPageByUser(w, 1); }, true, false, false, 1},
-        {"page set from code is no user change", [&] { w.PageControl1->setCurrentIndex(1); }, true, false, false, 1},
+        {"page set from code is no user change", [&] { w.PageControl1->setCurrentIndex(2); }, true, false, false, 2},
     };
     for (const Step& step : steps) {
         step.act();
