@@ -18,9 +18,9 @@ struct JetConversionOptions {
     // The helper program; empty: zenta-jet-reader beside the running executable.
     std::string helper;
     // Limits of the helper process; zero: a default (the times grow with the file's size).
-    uint64_t address_space = 0;
-    std::chrono::seconds cpu_time{0};
-    std::chrono::seconds wall_time{0};
+    uint64_t addressSpace = 0;
+    std::chrono::seconds cpuTime{0};
+    std::chrono::seconds wallTime{0};
 };
 
 // Writes the native archive `dest` from the Jet file `source`. `dest` appears only when the

@@ -78,13 +78,13 @@ std::string CreateStatement(MdbTableDef* table) {
         MdbColumn* col = ColumnAt(table, i);
         sql += (i ? ", " : "") + QuotedIdentifier(col->name) + " " + NativeType(col->col_type);
     }
-    bool has_primary_key = false;
+    bool hasPrimaryKey = false;
     for (unsigned i = 0; table->indices && i < table->indices->len; ++i) {
         auto* index = static_cast<MdbIndex*>(g_ptr_array_index(table->indices, i));
         bool primary = index->index_type == 1;
         if (index->index_type == 2 || index->num_keys == 0 || (!primary && !(index->flags & MDB_IDX_UNIQUE))) continue;
-        if (primary && has_primary_key) throw ReadError(std::string("table ") + table->name + " has two primary keys");
-        has_primary_key = has_primary_key || primary;
+        if (primary && hasPrimaryKey) throw ReadError(std::string("table ") + table->name + " has two primary keys");
+        hasPrimaryKey = hasPrimaryKey || primary;
         std::string keys;
         for (unsigned k = 0; k < index->num_keys && k < MDB_MAX_IDX_COLS; ++k) {
             int column = index->key_col_num[k] - 1;
@@ -109,15 +109,15 @@ class TableCopier {
 public:
     TableCopier(MdbHandle* mdb, MdbTableDef* table, sqlite3* dest) : mdb_(mdb), table_(table), dest_(dest) {}
 
-    // Copies every row; returns how many, calling `row_done` after each.
+    // Copies every row; returns how many, calling `rowDone` after each.
     template <typename RowDone>
-    int64_t Copy(RowDone&& row_done) {
+    int64_t Copy(RowDone&& rowDone) {
         Statement insert = PrepareInsert();
-        const int row_count_offset = mdb_->fmt->row_count_offset;
+        const int rowCountOffset = mdb_->fmt->row_count_offset;
         int64_t copied = 0;
         mdb_rewind_table(table_);
         while (mdb_read_next_dpg(table_)) {
-            int rows = mdb_get_int16(mdb_->pg_buf, row_count_offset);
+            int rows = mdb_get_int16(mdb_->pg_buf, rowCountOffset);
             for (int row = 0; row < rows; ++row) {
                 int start = 0;
                 size_t size = 0;
@@ -131,7 +131,7 @@ public:
                 else
                     CopyRow(start & kOffsetMask, size, insert.get());
                 ++copied;
-                row_done();
+                rowDone();
             }
         }
         if (copied != static_cast<int64_t>(table_->num_rows))
@@ -158,21 +158,21 @@ private:
     // A row that grew too big for its page lives on another one; its old place holds the
     // row number and the page number (three bytes) of the new.
     void CopyMovedRow(int start, size_t size, sqlite3_stmt* insert) {
-        const unsigned long page_here = table_->cur_phys_pg;
-        const ssize_t page_size = mdb_->fmt->pg_size;
+        const unsigned long pageHere = table_->cur_phys_pg;
+        const ssize_t pageSize = mdb_->fmt->pg_size;
         for (int hops = 0;; ++hops) {
             const unsigned char* pointer = mdb_->pg_buf + start;
             if (size < 4 || hops > 8) throw Damaged("a moved row cannot be found");
             const int row = pointer[0];
             const unsigned long page = pointer[1] | (pointer[2] << 8) | (static_cast<unsigned long>(pointer[3]) << 16);
-            if (mdb_read_pg(mdb_, page) != page_size || mdb_find_row(mdb_, row, &start, &size) != 0)
+            if (mdb_read_pg(mdb_, page) != pageSize || mdb_find_row(mdb_, row, &start, &size) != 0)
                 throw Damaged("a moved row cannot be found");
-            bool another_pointer = (start & kMovedRow) && !(start & kDeletedRow);
+            bool anotherPointer = (start & kMovedRow) && !(start & kDeletedRow);
             start &= kOffsetMask;
-            if (!another_pointer) break;
+            if (!anotherPointer) break;
         }
         CopyRow(start, size, insert);
-        if (mdb_read_pg(mdb_, page_here) != page_size) throw Damaged("a page cannot be read again");
+        if (mdb_read_pg(mdb_, pageHere) != pageSize) throw Damaged("a page cannot be read again");
     }
 
     ReadError Damaged(const std::string& what) const {
@@ -218,12 +218,12 @@ private:
         std::string value;
         std::unordered_set<uint32_t> visited;
         bool chain = !(word & 0x40000000);
-        for (uint32_t pg_row = Le32(h + 4); pg_row != 0;) {
-            if (!visited.insert(pg_row).second) throw Damaged("a memo value's pages run in a circle");
+        for (uint32_t pgRow = Le32(h + 4); pgRow != 0;) {
+            if (!visited.insert(pgRow).second) throw Damaged("a memo value's pages run in a circle");
             void* page = nullptr;
             int start = 0;
             size_t size = 0;
-            if (mdb_find_pg_row(mdb_, static_cast<int>(pg_row), &page, &start, &size) != 0 || start < 0 ||
+            if (mdb_find_pg_row(mdb_, static_cast<int>(pgRow), &page, &start, &size) != 0 || start < 0 ||
                 static_cast<size_t>(start) + size > static_cast<size_t>(mdb_->fmt->pg_size) || (chain && size < 4))
                 throw Damaged("a memo value's page cannot be read");
             auto* bytes = static_cast<const unsigned char*>(page) + start;
@@ -231,7 +231,7 @@ private:
             value.append(reinterpret_cast<const char*>(bytes) + skip, size - skip);
             if (value.size() > length + static_cast<size_t>(mdb_->fmt->pg_size))
                 throw Damaged("a memo value is longer than it says");
-            pg_row = chain ? Le32(bytes) : 0;
+            pgRow = chain ? Le32(bytes) : 0;
         }
         if (value.size() < length) throw Damaged("a memo value is shorter than it says");
         value.resize(length);
