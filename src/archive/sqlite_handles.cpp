@@ -3,8 +3,6 @@
 
 #include <sqlite3.h>
 
-#include <utility>
-
 #include "base/errors.h"
 
 namespace zenta {
@@ -17,31 +15,24 @@ Database::Database(const std::string& path, int flags) {
         sqlite3_close(db);
         throw DatabaseError(message);
     }
-    db_ = db;
+    db_.reset(db);
 }
 
-Database::~Database() { sqlite3_close_v2(db_); }
-
-Database::Database(Database&& other) noexcept : db_(std::exchange(other.db_, nullptr)) {}
-
-Database& Database::operator=(Database&& other) noexcept {
-    if (this != &other) {
-        sqlite3_close_v2(db_);
-        db_ = std::exchange(other.db_, nullptr);
-    }
-    return *this;
-}
+// Statements still open keep a closed data base alive until the last is finalized.
+void Database::Release::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
 
 void Database::Close() {
     if (!db_) return;
-    if (sqlite3_close(db_) != SQLITE_OK) throw DatabaseError(sqlite3_errmsg(db_));
-    db_ = nullptr;
+    if (sqlite3_close(db_.get()) != SQLITE_OK) throw DatabaseError(sqlite3_errmsg(db_.get()));
+    static_cast<void>(db_.release());  // closed already
 }
 
 Statement::Statement(sqlite3* db, std::string_view sql, std::string_view* rest) {
     const char* tail = nullptr;
-    if (sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &stmt_, &tail) != SQLITE_OK)
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &stmt, &tail) != SQLITE_OK)
         throw DatabaseError(sqlite3_errmsg(db));
+    stmt_.reset(stmt);
     if (rest) *rest = tail ? sql.substr(static_cast<size_t>(tail - sql.data())) : std::string_view();
 }
 
@@ -54,50 +45,40 @@ Statement Statement::Try(sqlite3* db, std::string_view sql, std::string* why) {
     }
 }
 
-Statement::~Statement() { sqlite3_finalize(stmt_); }
-
-Statement::Statement(Statement&& other) noexcept : stmt_(std::exchange(other.stmt_, nullptr)) {}
-
-Statement& Statement::operator=(Statement&& other) noexcept {
-    if (this != &other) {
-        sqlite3_finalize(stmt_);
-        stmt_ = std::exchange(other.stmt_, nullptr);
-    }
-    return *this;
-}
+void Statement::Release::operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
 
 Statement& Statement::BindInteger(int at, std::int64_t value) {
-    sqlite3_bind_int64(stmt_, at, value);
+    sqlite3_bind_int64(stmt_.get(), at, value);
     return *this;
 }
 
 Statement& Statement::BindReal(int at, double value) {
-    sqlite3_bind_double(stmt_, at, value);
+    sqlite3_bind_double(stmt_.get(), at, value);
     return *this;
 }
 
 Statement& Statement::BindText(int at, std::string_view utf8) {
-    sqlite3_bind_text64(stmt_, at, utf8.data(), utf8.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+    sqlite3_bind_text64(stmt_.get(), at, utf8.data(), utf8.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
     return *this;
 }
 
 Statement& Statement::BindNull(int at) {
-    sqlite3_bind_null(stmt_, at);
+    sqlite3_bind_null(stmt_.get(), at);
     return *this;
 }
 
 bool Statement::Step() {
-    int rc = sqlite3_step(stmt_);
+    int rc = sqlite3_step(stmt_.get());
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
-    throw DatabaseError(sqlite3_errmsg(sqlite3_db_handle(stmt_)));
+    throw DatabaseError(sqlite3_errmsg(sqlite3_db_handle(stmt_.get())));
 }
 
 void Statement::Run() {
-    int rc = sqlite3_step(stmt_);
+    int rc = sqlite3_step(stmt_.get());
     // Read the message before the reset, which may replace it.
-    std::string message = rc == SQLITE_DONE ? "" : sqlite3_errmsg(sqlite3_db_handle(stmt_));
-    sqlite3_reset(stmt_);
+    std::string message = rc == SQLITE_DONE ? "" : sqlite3_errmsg(sqlite3_db_handle(stmt_.get()));
+    sqlite3_reset(stmt_.get());
     if (rc != SQLITE_DONE) throw DatabaseError(message);
 }
 

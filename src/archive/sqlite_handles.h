@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -19,13 +20,8 @@ public:
     // Opens `path` with SQLite's open flags; a failure raises DatabaseError with the engine's
     // message and leaves nothing open.
     Database(const std::string& path, int flags);
-    ~Database();
-    Database(Database&& other) noexcept;
-    Database& operator=(Database&& other) noexcept;
-    Database(const Database&) = delete;
-    Database& operator=(const Database&) = delete;
 
-    sqlite3* get() const { return db_; }
+    sqlite3* get() const { return db_.get(); }
     explicit operator bool() const { return db_ != nullptr; }
 
     // Closes now; raises DatabaseError when the engine cannot finish the file (the handle
@@ -33,7 +29,10 @@ public:
     void Close();
 
 private:
-    sqlite3* db_ = nullptr;
+    struct Release {
+        void operator()(sqlite3* db) const;
+    };
+    std::unique_ptr<sqlite3, Release> db_;
 };
 
 // A prepared statement, finalized when the owner goes.
@@ -46,13 +45,8 @@ public:
     Statement(sqlite3* db, std::string_view sql, std::string_view* rest = nullptr);
     // The same, but a refusal gives an empty Statement and, in `why`, the engine's message.
     static Statement Try(sqlite3* db, std::string_view sql, std::string* why = nullptr);
-    ~Statement();
-    Statement(Statement&& other) noexcept;
-    Statement& operator=(Statement&& other) noexcept;
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
 
-    sqlite3_stmt* get() const { return stmt_; }
+    sqlite3_stmt* get() const { return stmt_.get(); }
     explicit operator bool() const { return stmt_ != nullptr; }
 
     // Values for the placeholders, counted from 1; texts are UTF-8.
@@ -67,7 +61,10 @@ public:
     void Run();
 
 private:
-    sqlite3_stmt* stmt_ = nullptr;
+    struct Release {
+        void operator()(sqlite3_stmt* stmt) const;
+    };
+    std::unique_ptr<sqlite3_stmt, Release> stmt_;
 };
 
 // Runs statements that return no rows; an error raises DatabaseError with the engine's text.
