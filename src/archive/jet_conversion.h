@@ -17,7 +17,7 @@ class Connection;
 using ConversionProgress = std::function<void(int64_t copied, int64_t total)>;
 
 struct JetConversionOptions {
-    // The helper program; empty: zenta-jet-reader beside the running executable.
+    // The helper program; empty: zenta-jet-reader found from the running executable (HelperProgram).
     std::string helper;
     // Limits of the helper process; zero: a default (the times grow with the file's size).
     uint64_t address_space = 0;
