@@ -2,7 +2,6 @@
 #include "app/main_window.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -22,6 +21,7 @@
 #include "app/glyphs.h"
 #include "app/radio_group.h"
 #include "app/status_panel.h"
+#include "base/version.h"
 #include "browse/site_links.h"
 #include "browse/web_browser.h"
 
@@ -96,12 +96,9 @@ QToolButton* SpeedButton(QWidget* parent, Glyph glyph, const QRect& place) {
 
 }  // namespace
 
-Tindex::Tindex(QString folder, QWidget* parent)
-    : QWidget(parent),
-      OpenDialog1(this),
-      rs(&ADOConnection1),
-      folder_(folder.isEmpty() ? QCoreApplication::applicationDirPath() : std::move(folder)) {
-    setWindowTitle(QStringLiteral("Zenta"));
+Tindex::Tindex(QString named, std::vector<std::string> places, QWidget* parent)
+    : QWidget(parent), OpenDialog1(this), rs(&ADOConnection1), named_(std::move(named)), places_(std::move(places)) {
+    setWindowTitle(QStringLiteral("Zenta ") + QString::fromLatin1(kVersion));
     setFont(WindowFont(13));
     resize(742, 558);  // a 750 × 585 window with its frame
 
@@ -247,7 +244,8 @@ void Tindex::CreateConfigurePage() {
         item->setSizeHint(QSize(0, 16));
     }
 
-    Memo1 = new QPlainTextEdit(QString::fromUtf8(kAboutText), TabSheet3);
+    Memo1 = new QPlainTextEdit(
+        QString::fromUtf8(kAboutText) + QStringLiteral("\n\nVersion ") + QString::fromLatin1(kVersion), TabSheet3);
     Memo1->setGeometry(128, 304, 377, 113);
     PageControl1->addTab(TabSheet3, QStringLiteral("Configure"));
 }

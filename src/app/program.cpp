@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QTimer>
 
 #include <memory>
 
@@ -11,9 +12,9 @@
 
 namespace zenta {
 
-int RunProgram(const QString& folder) {
+int RunProgram(const QString& named, const std::vector<std::string>& places) {
     QApplication::setApplicationName(QStringLiteral("Zenta"));
-    auto window = std::make_unique<Tindex>(folder);
+    auto window = std::make_unique<Tindex>(named, places);
     index = window.get();
     // Hidden; created before the start-up runs so that a conversion can show it.
     Tlogin_dir progress;
@@ -24,6 +25,9 @@ int RunProgram(const QString& folder) {
         window->move(screen->availableGeometry().center() - window->rect().center());
     }
     window->show();
+    // Asked with the window in sight behind the question.
+    Tindex* shown = window.get();
+    QTimer::singleShot(0, shown, [shown] { CallReported([shown] { shown->OfferDataToAdd(); }); });
     return QApplication::exec();
 }
 

@@ -1,4 +1,4 @@
-// zenta-screenshots FOLDER PAGE OUTPUT_PREFIX: starts the window on FOLDER/zenta.mdb, opens
+// zenta-screenshots ARCHIVE PAGE OUTPUT_PREFIX: starts the window on the main archive ARCHIVE, opens
 // the local page PAGE in the main browser as a user would, and saves each of the three
 // pages, selected by a click on its tab, as OUTPUT_PREFIX-browser.png, -legman.png and
 // -configure.png. On the Legman page it first clicks the first forum and its newest topic.
@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
     zenta::RegisterPageScheme();
     QApplication app(argc, argv);
     if (argc != 4) {
-        std::fprintf(stderr, "usage: zenta-screenshots FOLDER PAGE OUTPUT_PREFIX\n");
+        std::fprintf(stderr, "usage: zenta-screenshots ARCHIVE PAGE OUTPUT_PREFIX\n");
         return 2;
     }
     QApplication::setApplicationName(QStringLiteral("Zenta"));

@@ -20,7 +20,7 @@ const char* const kSmallBoard =
 
 StartedWindow::StartedWindow(const std::string& board) {
     MakeArchive(folder.File("zenta.mdb"), board);
-    window = std::make_unique<Tindex>(QString::fromStdString(folder.path()));
+    window = std::make_unique<Tindex>(QString::fromStdString(folder.File("zenta.mdb")));
     // Watched from the start: the two first pages may finish in either order.
     mainLoaded_ = std::make_unique<QSignalSpy>(window->WebBrowser1, &QWebEngineView::loadFinished);
     infoLoaded_ = std::make_unique<QSignalSpy>(window->listinfo, &QWebEngineView::loadFinished);
