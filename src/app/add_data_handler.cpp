@@ -1,6 +1,6 @@
 // Add data (`inmdb`): merges another archive, plain, compressed (.znt) or Jet, into the main
 // archive; the progress form follows the work, and the closing message tells the user to
-// restart and what became of each table's rows.
+// restart and what became of each table's rows. A file named on the command line comes here too.
 #include <QCoreApplication>
 #include <QFile>
 
@@ -67,7 +67,10 @@ void Tindex::inmdbClick(QObject* /*Sender*/) {
     if (!OpenDialog1.Execute()) return ShowMessage(kSelectFile);
     const std::string fileName = Trim(QFile::encodeName(OpenDialog1.FileName).toStdString());
     if (fileName.empty()) return ShowMessage(kSelectFile);
+    AddData(fileName);
+}
 
+void Tindex::AddData(const std::string& fileName) {
     // Unpacking, conversion and opening errors go to the default report; the window has not
     // been disabled yet, and the source connection is released on every path.
     std::unique_ptr<Connection> source;

@@ -21,6 +21,7 @@
 #include "app/page_control.h"
 #include "app/radio_group.h"
 #include "app/status_panel.h"
+#include "base/version.h"
 #include "browse/site_links.h"
 #include "browse/web_browser.h"
 
@@ -95,9 +96,14 @@ QToolButton* SpeedButton(QWidget* parent, Glyph glyph, const QRect& place) {
 
 }  // namespace
 
-Tindex::Tindex(QString folder, Tlogin_dir* progress, QWidget* parent)
-    : QWidget(parent), OpenDialog1(this), login_dir(progress), rs(&ADOConnection1), folder_(std::move(folder)) {
-    setWindowTitle(QStringLiteral("Zenta"));
+Tindex::Tindex(QString named, std::vector<std::string> places, Tlogin_dir* progress, QWidget* parent)
+    : QWidget(parent),
+      OpenDialog1(this),
+      login_dir(progress),
+      rs(&ADOConnection1),
+      named_(std::move(named)),
+      places_(std::move(places)) {
+    setWindowTitle(QStringLiteral("Zenta ") + QString::fromLatin1(kVersion));
     setFont(WindowFont(13));
     resize(742, 558);  // a 750 × 585 window with its frame
 
@@ -243,7 +249,8 @@ void Tindex::CreateConfigurePage() {
         item->setSizeHint(QSize(0, 16));
     }
 
-    Memo1 = new QPlainTextEdit(QString::fromUtf8(kAboutText), TabSheet3);
+    Memo1 = new QPlainTextEdit(
+        QString::fromUtf8(kAboutText) + QStringLiteral("\n\nVersion ") + QString::fromLatin1(kVersion), TabSheet3);
     Memo1->setGeometry(128, 304, 377, 113);
     PageControl1->addTab(TabSheet3, QStringLiteral("Configure"));
 }

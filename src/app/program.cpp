@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QTimer>
 
 #include <memory>
 
@@ -11,11 +12,11 @@
 
 namespace zenta {
 
-int RunProgram(const QString& folder) {
+int RunProgram(const QString& named, const std::vector<std::string>& places) {
     QApplication::setApplicationName(QStringLiteral("Zenta"));
     // Hidden; made before the window, which shows it while it converts or merges, and gone after it.
     Tlogin_dir progress;
-    auto window = std::make_unique<Tindex>(folder, &progress);
+    auto window = std::make_unique<Tindex>(named, places, &progress);
     index = window.get();
     window->FormCreate(window.get());
     if (window->TerminationRequested()) return 1;
@@ -23,6 +24,9 @@ int RunProgram(const QString& folder) {
         window->move(screen->availableGeometry().center() - window->rect().center());
     }
     window->show();
+    // Asked with the window in sight behind the question.
+    Tindex* shown = window.get();
+    QTimer::singleShot(0, shown, [shown] { CallReported([shown] { shown->OfferDataToAdd(); }); });
     return QApplication::exec();
 }
 

@@ -182,7 +182,7 @@ void ConvertJetArchive(const std::string& source, const std::string& dest, const
         case ArchiveFormat::Unknown:
             throw NotReadable(source, "it is not a Jet data base");
     }
-    std::string helper = options.helper.empty() ? ExecutableDirectory() + "/zenta-jet-reader" : options.helper;
+    std::string helper = options.helper.empty() ? HelperProgram("zenta-jet-reader") : options.helper;
     if (access(helper.c_str(), X_OK) != 0)
         throw Error("Cannot start the Jet reader \"" + helper + "\": " + std::strerror(errno));
     Limits limits = LimitsFor(fs::file_size(source, ec), options);

@@ -15,7 +15,7 @@ namespace zenta {
 class Connection;
 
 struct JetConversionOptions {
-    // The helper program; empty: zenta-jet-reader beside the running executable.
+    // The helper program; empty: zenta-jet-reader found from the running executable (HelperProgram).
     std::string helper;
     // Limits of the helper process; zero: a default (the times grow with the file's size).
     uint64_t addressSpace = 0;

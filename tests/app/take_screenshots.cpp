@@ -1,4 +1,4 @@
-// zenta-screenshots FOLDER PAGE OUTPUT_PREFIX: starts the window on FOLDER/zenta.mdb, shows
+// zenta-screenshots ARCHIVE PAGE OUTPUT_PREFIX: starts the window on the main archive ARCHIVE, shows
 // the local page PAGE in the main browser in place of the board's home page (which a machine
 // without a network cannot reach; the address box keeps the home address, as a user sees it
 // after start-up), and saves each of the three pages, selected by a click on its tab, as
@@ -50,12 +50,12 @@ int main(int argc, char** argv) {
     zenta::RegisterPageScheme();
     QApplication app(argc, argv);
     if (argc != 4) {
-        std::fprintf(stderr, "usage: zenta-screenshots FOLDER PAGE OUTPUT_PREFIX\n");
+        std::fprintf(stderr, "usage: zenta-screenshots ARCHIVE PAGE OUTPUT_PREFIX\n");
         return 2;
     }
     QApplication::setApplicationName(QStringLiteral("Zenta"));
     zenta::MessageRecorder messages;
-    zenta::Tindex window(QString::fromLocal8Bit(argv[1]), nullptr);
+    zenta::Tindex window(QString::fromLocal8Bit(argv[1]), {}, nullptr);
     window.FormCreate(&window);
     if (window.TerminationRequested()) {
         std::fprintf(stderr, "start-up failed: %s\n", qPrintable(messages.messages.at(0).text));

@@ -20,7 +20,7 @@ const char* const kSmallBoard =
 
 StartedWindow::StartedWindow(const std::string& board, Tlogin_dir* progress) {
     MakeArchive(folder.File("zenta.mdb"), board);
-    window = std::make_unique<Tindex>(QString::fromStdString(folder.path()), progress);
+    window = std::make_unique<Tindex>(QString::fromStdString(folder.File("zenta.mdb")), std::vector<std::string>{}, progress);
     // Watched from the start: the two first pages may finish in either order.
     mainLoaded_ = std::make_unique<QSignalSpy>(window->WebBrowser1, &QWebEngineView::loadFinished);
     infoLoaded_ = std::make_unique<QSignalSpy>(window->listinfo, &QWebEngineView::loadFinished);

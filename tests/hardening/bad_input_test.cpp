@@ -181,7 +181,7 @@ std::string RunWay(Way way, const std::string& dir, const std::string& source) {
     try {
         switch (way) {
             case Way::StartUp: {
-                PrepareMainArchive(dir);
+                PrepareMainArchive(main);
                 Connection connection(main);
                 TreeNode root;
                 BuildCategoryTree(connection, root);
