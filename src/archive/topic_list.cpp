@@ -64,9 +64,26 @@ void Reset(Query& rs, Connection& connection) {
     rs.Parameters().clear();
 }
 
+// The statement's end: the range's condition on the key, then the order. Every row is the
+// board's own " order by TOPIC_ID desc".
+void EndWithRange(std::string& statement, std::vector<Value>& parameters, const TopicKeyRange& range) {
+    switch (range.side) {
+        case TopicKeyRange::Side::All:
+            statement += " order by TOPIC_ID desc";
+            return;
+        case TopicKeyRange::Side::Below:
+            statement += " and (TOPIC_ID<?) order by TOPIC_ID desc";
+            break;
+        case TopicKeyRange::Side::Above:
+            statement += " and (TOPIC_ID>?) order by TOPIC_ID asc";
+            break;
+    }
+    parameters.push_back(Value::Integer(range.key));
+}
+
 }  // namespace
 
-void ListForumTopics(Query& rs, Connection& connection, const std::string& caption) {
+void ListForumTopics(Query& rs, Connection& connection, const std::string& caption, const TopicKeyRange& range) {
     Value name = Value::Text(Trim(caption));
     Reset(rs, connection);
     rs.SQL().Add(ListingSelect());
@@ -84,20 +101,26 @@ void ListForumTopics(Query& rs, Connection& connection, const std::string& capti
         forums.Next();
         if (!forums.Eof()) only.clear();
     }
+    std::string condition;
+    std::vector<Value> parameters;
     if (!only.empty()) {
-        rs.SQL().Add("(T_AUTHOR=MEMBER_ID) and (FORUM_ID=?) and (CAT_ID=?) order by TOPIC_ID desc");
-        rs.Parameters() = std::move(only);
+        condition = "(T_AUTHOR=MEMBER_ID) and (FORUM_ID=?) and (CAT_ID=?)";
+        parameters = std::move(only);
     } else {
-        rs.SQL().Add(
+        condition =
             "(T_AUTHOR=MEMBER_ID) and  TOPIC_ID in (select TOPIC_ID from FORUM_TOPICS where "
             "(CAT_ID in (select CAT_ID from FORUM_FORUM where F_SUBJECT=?)) and "
-            "(FORUM_ID in (select FORUM_ID from FORUM_FORUM where F_SUBJECT=?))) order by TOPIC_ID desc");
-        rs.Parameters() = {name, name};
+            "(FORUM_ID in (select FORUM_ID from FORUM_FORUM where F_SUBJECT=?)))";
+        parameters = {name, name};
     }
+    EndWithRange(condition, parameters, range);
+    rs.SQL().Add(condition);
+    rs.Parameters() = std::move(parameters);
     rs.Open();
 }
 
-bool SearchTopics(Query& rs, Connection& connection, SearchBy by, const std::string& words) {
+bool SearchTopics(Query& rs, Connection& connection, SearchBy by, const std::string& words,
+                  const TopicKeyRange& range) {
     std::string trimmed = Trim(words);
     if (trimmed.empty()) return false;
     Value pattern = Value::Text("%" + trimmed + "%");
@@ -113,12 +136,12 @@ bool SearchTopics(Query& rs, Connection& connection, SearchBy by, const std::str
             statement += " and TOPIC_ID in (select rowid from topic_title_trigrams where topic_title_trigrams match ?)";
             parameters.push_back(Value::Text(trigrams));
         }
-        statement += " order by TOPIC_ID desc";
     } else {
         statement += std::string("from FORUM_TOPICS ,FORUM_MEMBERS where") +
                      " T_AUTHOR=MEMBER_ID and  TOPIC_ID in (select TOPIC_ID from FORUM_TOPICS where "
-                     "T_AUTHOR in (select MEMBER_ID from FORUM_MEMBERS where M_NAME like ?)) order by TOPIC_ID desc";
+                     "T_AUTHOR in (select MEMBER_ID from FORUM_MEMBERS where M_NAME like ?))";
     }
+    EndWithRange(statement, parameters, range);
     Reset(rs, connection);
     rs.SQL().Add(statement);
     rs.Parameters() = std::move(parameters);
