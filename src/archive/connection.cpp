@@ -10,7 +10,7 @@ namespace zenta {
 
 Connection::~Connection() { Close(); }
 
-void Connection::Open(const std::string& path) {
+void Connection::Open(const std::string& path, Access access) {
     Close();
     switch (DetectArchiveFormat(path)) {
         case ArchiveFormat::Native:
@@ -21,7 +21,8 @@ void Connection::Open(const std::string& path) {
             throw DatabaseError("\"" + path + "\" is not an archive");
     }
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    int flags = (access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
+    int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
     // Another instance may be merging into the same file: wait for it rather than fail, from
     // the first read of the schema on.
     if (rc == SQLITE_OK) sqlite3_busy_timeout(db, 10000);
