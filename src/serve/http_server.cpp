@@ -164,7 +164,9 @@ HttpServer::HttpServer(const ServerOptions& options, RequestHandler handler, std
         MHD_OPTION_CONNECTION_MEMORY_LIMIT, options.limits.requestBytes, MHD_OPTION_CONNECTION_TIMEOUT,
         static_cast<unsigned>(options.limits.idleTime.count()), MHD_OPTION_URI_LOG_CALLBACK, &Callbacks::RequestLine,
         this, MHD_OPTION_NOTIFY_COMPLETED, &Callbacks::Completed, this, MHD_OPTION_NOTIFY_CONNECTION,
-        &Callbacks::Connection, this, MHD_OPTION_END);
+        &Callbacks::Connection, this,
+        // Malformed requests (no Host in HTTP/1.1, a header line without a colon) are refused.
+        MHD_OPTION_STRICT_FOR_CLIENT, 1, MHD_OPTION_END);
     if (!daemon_) {
         close(fd);
         throw Error("Cannot start serving on " + options.bind + " port " + std::to_string(port_));
