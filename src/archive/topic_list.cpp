@@ -64,18 +64,19 @@ void Reset(Query& rs, Connection& connection) {
     rs.Parameters().clear();
 }
 
-// The statement's end: the range's condition on the key, then the order. Every row is the
-// board's own " order by TOPIC_ID desc".
-void EndWithRange(std::string& statement, std::vector<Value>& parameters, const TopicKeyRange& range) {
+// The statement's end: the range's condition on the key (TOPIC_ID, or a column equal to it),
+// then the order. Every row is the board's own order, highest TOPIC_ID first.
+void EndWithRange(std::string& statement, std::vector<Value>& parameters, const TopicKeyRange& range,
+                  const std::string& key = "TOPIC_ID") {
     switch (range.side) {
         case TopicKeyRange::Side::All:
-            statement += " order by TOPIC_ID desc";
+            statement += " order by " + key + " desc";
             return;
         case TopicKeyRange::Side::Below:
-            statement += " and (TOPIC_ID<?) order by TOPIC_ID desc";
+            statement += " and (" + key + "<?) order by " + key + " desc";
             break;
         case TopicKeyRange::Side::Above:
-            statement += " and (TOPIC_ID>?) order by TOPIC_ID asc";
+            statement += " and (" + key + ">?) order by " + key + " asc";
             break;
     }
     parameters.push_back(Value::Integer(range.key));
@@ -126,22 +127,28 @@ bool SearchTopics(Query& rs, Connection& connection, SearchBy by, const std::str
     Value pattern = Value::Text("%" + trimmed + "%");
     std::string statement = SearchSelect();
     std::vector<Value> parameters = {pattern};
+    std::string key = "TOPIC_ID";
     if (by == SearchBy::Title) {
-        statement +=
-            std::string(" from FORUM_TOPICS ,FORUM_MEMBERS where ") + " T_AUTHOR=MEMBER_ID and  t_SUBJECT like ?";
-        // The index names the topics whose titles hold the runs of the words; the `like`
-        // above keeps exactly the matching ones among them.
+        // The index names the topics whose titles hold the runs of the words, highest key
+        // first; the `like` keeps exactly the matching ones among them. Walking the index's
+        // own order yields the first rows at once, however many titles match.
         std::string trigrams = TrigramQuery(trimmed);
         if (!trigrams.empty() && HasTitleIndex(connection)) {
-            statement += " and TOPIC_ID in (select rowid from topic_title_trigrams where topic_title_trigrams match ?)";
-            parameters.push_back(Value::Text(trigrams));
+            statement += " from (select rowid as hit from topic_title_trigrams where topic_title_trigrams match ?) "
+                         "titles, FORUM_TOPICS ,FORUM_MEMBERS where  T_AUTHOR=MEMBER_ID and  t_SUBJECT like ? "
+                         "and TOPIC_ID=titles.hit";
+            parameters.insert(parameters.begin(), Value::Text(trigrams));
+            key = "titles.hit";
+        } else {
+            statement += std::string(" from FORUM_TOPICS ,FORUM_MEMBERS where ") +
+                         " T_AUTHOR=MEMBER_ID and  t_SUBJECT like ?";
         }
     } else {
         statement += std::string("from FORUM_TOPICS ,FORUM_MEMBERS where") +
                      " T_AUTHOR=MEMBER_ID and  TOPIC_ID in (select TOPIC_ID from FORUM_TOPICS where "
                      "T_AUTHOR in (select MEMBER_ID from FORUM_MEMBERS where M_NAME like ?))";
     }
-    EndWithRange(statement, parameters, range);
+    EndWithRange(statement, parameters, range, key);
     Reset(rs, connection);
     rs.SQL().Add(statement);
     rs.Parameters() = std::move(parameters);
