@@ -6,21 +6,42 @@
 
 namespace zenta::serve {
 
+namespace {
+
+// One compressor a thread, reset for each body: setting one up costs more than compressing a
+// page. Level 3 gives nearly the size of the default level in half its time.
+class Deflater {
+public:
+    Deflater() {
+        // 15 bits of window, plus 16: a gzip header and trailer instead of zlib's.
+        if (deflateInit2(&stream_, 3, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+            throw std::runtime_error("zlib cannot start compressing");
+    }
+    ~Deflater() { deflateEnd(&stream_); }
+    Deflater(const Deflater&) = delete;
+    Deflater& operator=(const Deflater&) = delete;
+
+    std::string Compress(std::string_view bytes) {
+        deflateReset(&stream_);
+        std::string out(deflateBound(&stream_, bytes.size()), '\0');
+        stream_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+        stream_.avail_in = static_cast<uInt>(bytes.size());
+        stream_.next_out = reinterpret_cast<Bytef*>(out.data());
+        stream_.avail_out = static_cast<uInt>(out.size());
+        if (deflate(&stream_, Z_FINISH) != Z_STREAM_END) throw std::runtime_error("zlib cannot compress the page");
+        out.resize(stream_.total_out);
+        return out;
+    }
+
+private:
+    z_stream stream_{};
+};
+
+}  // namespace
+
 std::string Gzip(std::string_view bytes) {
-    z_stream stream{};
-    // 15 bits of window, plus 16: a gzip header and trailer instead of zlib's.
-    if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-        throw std::runtime_error("zlib cannot start compressing");
-    std::string out(deflateBound(&stream, bytes.size()), '\0');
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-    stream.avail_in = static_cast<uInt>(bytes.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = static_cast<uInt>(out.size());
-    int rc = deflate(&stream, Z_FINISH);
-    out.resize(stream.total_out);
-    deflateEnd(&stream);
-    if (rc != Z_STREAM_END) throw std::runtime_error("zlib cannot compress the page");
-    return out;
+    thread_local Deflater deflater;
+    return deflater.Compress(bytes);
 }
 
 bool AcceptsGzip(std::string_view acceptEncoding) {
