@@ -9,7 +9,8 @@ namespace zenta::serve {
 namespace {
 
 // One compressor a thread, reset for each body: setting one up costs more than compressing a
-// page. Level 3 gives nearly the size of the default level in half its time.
+// page. Level 3: within 5% of the default level's size in under half its time, on a listing page and
+// on a 1.6 MB topic page.
 class Deflater {
 public:
     Deflater() {
