@@ -134,14 +134,15 @@ bool SearchTopics(Query& rs, Connection& connection, SearchBy by, const std::str
         // own order yields the first rows at once, however many titles match.
         std::string trigrams = TrigramQuery(trimmed);
         if (!trigrams.empty() && HasTitleIndex(connection)) {
-            statement += " from (select rowid as hit from topic_title_trigrams where topic_title_trigrams match ?) "
-                         "titles, FORUM_TOPICS ,FORUM_MEMBERS where  T_AUTHOR=MEMBER_ID and  t_SUBJECT like ? "
-                         "and TOPIC_ID=titles.hit";
+            statement +=
+                " from (select rowid as hit from topic_title_trigrams where topic_title_trigrams match ?) "
+                "titles, FORUM_TOPICS ,FORUM_MEMBERS where  T_AUTHOR=MEMBER_ID and  t_SUBJECT like ? "
+                "and TOPIC_ID=titles.hit";
             parameters.insert(parameters.begin(), Value::Text(trigrams));
             key = "titles.hit";
         } else {
-            statement += std::string(" from FORUM_TOPICS ,FORUM_MEMBERS where ") +
-                         " T_AUTHOR=MEMBER_ID and  t_SUBJECT like ?";
+            statement +=
+                std::string(" from FORUM_TOPICS ,FORUM_MEMBERS where ") + " T_AUTHOR=MEMBER_ID and  t_SUBJECT like ?";
         }
     } else {
         statement += std::string("from FORUM_TOPICS ,FORUM_MEMBERS where") +

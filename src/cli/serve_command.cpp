@@ -14,7 +14,9 @@ namespace {
 
 std::string Address(const std::string& bind, std::uint16_t port) {
     std::string host = bind.find(':') != std::string::npos ? "[" + bind + "]" : bind;
-    return "http://" + host + ":" + std::to_string(port) + "/";
+    std::string address = "http://" + host + ":" + std::to_string(port) + "/";
+    if (bind == "0.0.0.0" || bind == "::") address += " on every address of this machine";
+    return address;
 }
 
 }  // namespace
@@ -35,8 +37,9 @@ void AddServeCommand(CLI::App& app) {
     command->add_option("--max-connections", options->limits.connections, "Connections open at once")
         ->capture_default_str()
         ->check(CLI::PositiveNumber);
-    command->add_option("--max-connections-per-client", options->limits.connectionsPerClient,
-                        "Connections open at once from one address")
+    command
+        ->add_option("--max-connections-per-client", options->limits.connectionsPerClient,
+                     "Connections open at once from one address")
         ->capture_default_str()
         ->check(CLI::PositiveNumber);
     command->add_option("--request-seconds", *requestSeconds, "Time a client has to send a request's headers")

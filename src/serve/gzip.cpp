@@ -59,7 +59,8 @@ bool AcceptsGzip(std::string_view acceptEncoding) {
         bool refused = false;
         for (std::string_view zero : {"q=0", "q=0.0", "q=0.00", "q=0.000"}) {
             size_t at = parameters.find(zero);
-            if (at != std::string_view::npos && parameters.find_first_not_of(" \t", at + zero.size()) == std::string_view::npos)
+            if (at != std::string_view::npos &&
+                parameters.find_first_not_of(" \t", at + zero.size()) == std::string_view::npos)
                 refused = true;
         }
         if ((name == "gzip" || name == "x-gzip" || name == "*") && !refused) return true;

@@ -144,8 +144,8 @@ struct Callbacks {
         auto& server = *static_cast<HttpServer*>(cls);
         auto* watched = static_cast<RequestDeadlines::Watched*>(*socketContext);
         if (code == MHD_CONNECTION_NOTIFY_STARTED) {
-            *socketContext =
-                server.deadlines_.Opened(MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD)->connect_fd);
+            *socketContext = server.deadlines_.Opened(
+                MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD)->connect_fd);
         } else {
             server.deadlines_.Closed(watched);
             *socketContext = nullptr;
@@ -157,16 +157,16 @@ HttpServer::HttpServer(const ServerOptions& options, RequestHandler handler, std
     : handler_(std::move(handler)), log_(log), deadlines_(options.limits.requestTime) {
     int fd = Listen(options.bind, options.port, port_);
     unsigned threads = options.threads ? options.threads : std::max(1u, std::thread::hardware_concurrency());
-    daemon_ = MHD_start_daemon(
-        MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL, 0, nullptr, nullptr, &Callbacks::Access, this,
-        MHD_OPTION_LISTEN_SOCKET, fd, MHD_OPTION_THREAD_POOL_SIZE, threads, MHD_OPTION_CONNECTION_LIMIT,
-        options.limits.connections, MHD_OPTION_PER_IP_CONNECTION_LIMIT, options.limits.connectionsPerClient,
-        MHD_OPTION_CONNECTION_MEMORY_LIMIT, options.limits.requestBytes, MHD_OPTION_CONNECTION_TIMEOUT,
-        static_cast<unsigned>(options.limits.idleTime.count()), MHD_OPTION_URI_LOG_CALLBACK, &Callbacks::RequestLine,
-        this, MHD_OPTION_NOTIFY_COMPLETED, &Callbacks::Completed, this, MHD_OPTION_NOTIFY_CONNECTION,
-        &Callbacks::Connection, this,
-        // Malformed requests (no Host in HTTP/1.1, a header line without a colon) are refused.
-        MHD_OPTION_STRICT_FOR_CLIENT, 1, MHD_OPTION_END);
+    daemon_ = MHD_start_daemon(MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_EPOLL, 0, nullptr, nullptr, &Callbacks::Access,
+                               this, MHD_OPTION_LISTEN_SOCKET, fd, MHD_OPTION_THREAD_POOL_SIZE, threads,
+                               MHD_OPTION_CONNECTION_LIMIT, options.limits.connections,
+                               MHD_OPTION_PER_IP_CONNECTION_LIMIT, options.limits.connectionsPerClient,
+                               MHD_OPTION_CONNECTION_MEMORY_LIMIT, options.limits.requestBytes,
+                               MHD_OPTION_CONNECTION_TIMEOUT, static_cast<unsigned>(options.limits.idleTime.count()),
+                               MHD_OPTION_URI_LOG_CALLBACK, &Callbacks::RequestLine, this, MHD_OPTION_NOTIFY_COMPLETED,
+                               &Callbacks::Completed, this, MHD_OPTION_NOTIFY_CONNECTION, &Callbacks::Connection, this,
+                               // Malformed requests (no Host in HTTP/1.1, a header line without a colon) are refused.
+                               MHD_OPTION_STRICT_FOR_CLIENT, 1, MHD_OPTION_END);
     if (!daemon_) {
         close(fd);
         throw Error("Cannot start serving on " + options.bind + " port " + std::to_string(port_));
@@ -195,7 +195,8 @@ void HttpServer::Serve(Exchange& exchange, void* connection, const char* path, c
     exchange.body = compressed ? Gzip(response.body) : std::move(response.body);
     exchange.status = response.status;
     exchange.logNote = std::move(response.logNote);
-    MHD_Response* r = MHD_create_response_from_buffer(exchange.body.size(), exchange.body.data(), MHD_RESPMEM_PERSISTENT);
+    MHD_Response* r =
+        MHD_create_response_from_buffer(exchange.body.size(), exchange.body.data(), MHD_RESPMEM_PERSISTENT);
     MHD_add_response_header(r, MHD_HTTP_HEADER_CONTENT_TYPE, response.contentType.c_str());
     if (compressed) MHD_add_response_header(r, MHD_HTTP_HEADER_CONTENT_ENCODING, "gzip");
     if (response.contentType.starts_with("text/")) MHD_add_response_header(r, MHD_HTTP_HEADER_VARY, "Accept-Encoding");

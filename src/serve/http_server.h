@@ -23,8 +23,8 @@ struct MHD_Daemon;
 namespace zenta::serve {
 
 struct ServerLimits {
-    unsigned connections = 512;         // open at once, every client together
-    unsigned connectionsPerClient = 128;  // open at once from one address
+    unsigned connections = 512;            // open at once, every client together
+    unsigned connectionsPerClient = 128;   // open at once from one address
     std::size_t requestBytes = 16 * 1024;  // a request's line and headers together
     std::chrono::seconds requestTime{20};  // to send a request's line and headers (see RequestDeadlines)
     std::chrono::seconds idleTime{30};     // without a byte either way

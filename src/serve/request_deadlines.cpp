@@ -13,8 +13,7 @@ struct RequestDeadlines::Watched {
     bool cut = false;
 };
 
-RequestDeadlines::RequestDeadlines(std::chrono::seconds allowed)
-    : allowed_(allowed), sweeper_([this] { Sweep(); }) {}
+RequestDeadlines::RequestDeadlines(std::chrono::seconds allowed) : allowed_(allowed), sweeper_([this] { Sweep(); }) {}
 
 RequestDeadlines::~RequestDeadlines() {
     {

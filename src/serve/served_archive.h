@@ -11,7 +11,7 @@
 namespace zenta::serve {
 
 struct ServedArchive {
-    std::string path;       // the native archive to open
+    std::string path;        // the native archive to open
     bool converted = false;  // a converted copy of a Jet file
 };
 

@@ -33,10 +33,14 @@ void AddPolicy(Response& response) {
 
 std::string_view StatusText(int status) {
     switch (status) {
-        case 400: return "Bad Request";
-        case 404: return "Not Found";
-        case 405: return "Method Not Allowed";
-        case 503: return "Service Unavailable";
+        case 400:
+            return "Bad Request";
+        case 404:
+            return "Not Found";
+        case 405:
+            return "Method Not Allowed";
+        case 503:
+            return "Service Unavailable";
     }
     return "Error";
 }

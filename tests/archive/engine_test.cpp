@@ -216,7 +216,8 @@ TEST_F(Engine, AReadOnlyConnectionReadsAndSeesOthersChangesButNeverWrites) {
     q.Open();
     EXPECT_EQ(q.Fields(0).text(), "Tom");
     q.Close();
-    for (const char* write : {"update FORUM_MEMBERS set M_NAME='x'", "create table t (a)", "delete from FORUM_TOPICS"}) {
+    for (const char* write :
+         {"update FORUM_MEMBERS set M_NAME='x'", "create table t (a)", "delete from FORUM_TOPICS"}) {
         Query w(&reader);
         w.SQL().Add(write);
         EXPECT_THROW(w.Open(), DatabaseError) << write;

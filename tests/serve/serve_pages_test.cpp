@@ -40,9 +40,12 @@ Rows CliRows(const std::string& jsonLines) {
         const nlohmann::ordered_json row = nlohmann::ordered_json::parse(line);
         for (const auto& [name, value] : row.items()) {
             std::string text;
-            if (value.is_number_integer()) text = std::to_string(value.get<std::int64_t>());
-            else if (value.is_number()) text = FormatJetNumber(value.get<double>());
-            else if (value.is_string()) text = value.get<std::string>();
+            if (value.is_number_integer())
+                text = std::to_string(value.get<std::int64_t>());
+            else if (value.is_number())
+                text = FormatJetNumber(value.get<double>());
+            else if (value.is_string())
+                text = value.get<std::string>();
             if (name == "t_message") text = FromNarrow(NarrowStart(ToNarrow(text), 160));
             rows.back().push_back(text);
         }
@@ -148,10 +151,11 @@ TEST_F(ServePages, SearchesAndPagedListingsGiveTheCommandLinesRowsInOrder) {
     // pages, and titles that the searches below page through as well.
     std::string archive = dir_.File("board.mdb");
     std::string more = test::kTopicBoardSql;
-    more += "INSERT INTO FORUM_TOPICS (TOPIC_ID, FORUM_ID, CAT_ID, T_AUTHOR, t_subject, t_date, t_message) "
-            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 120) "
-            "SELECT 1000 + i, 1, 1, 1 + (i % 2) * 5, '第' || i || ' 问题 100% a_b', '20040101', "
-            "printf('%.*c', 200 + i, '啊') FROM n;";
+    more +=
+        "INSERT INTO FORUM_TOPICS (TOPIC_ID, FORUM_ID, CAT_ID, T_AUTHOR, t_subject, t_date, t_message) "
+        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 120) "
+        "SELECT 1000 + i, 1, 1, 1 + (i % 2) * 5, '第' || i || ' 问题 100% a_b', '20040101', "
+        "printf('%.*c', 200 + i, '啊') FROM n;";
     test::MakeArchive(archive, more);
     test::ServedArchive served(archive);
 
@@ -163,13 +167,12 @@ TEST_F(ServePages, SearchesAndPagedListingsGiveTheCommandLinesRowsInOrder) {
         const char* by;
         const char* words;
     } cases[] = {
-        {"title", "It's"}, {"title", "100%"}, {"title", "a_b"}, {"title", "%"},    {"title", "_"},
-        {"title", "问题"}, {"title", "第1"},  {"author", "啊"}, {"author", "Tom"}, {"author", "O'Neil"},
-        {"title", "+"},    {"title", " quote "},
+        {"title", "It's"}, {"title", "100%"},    {"title", "a_b"}, {"title", "%"},
+        {"title", "_"},    {"title", "问题"},    {"title", "第1"}, {"author", "啊"},
+        {"author", "Tom"}, {"author", "O'Neil"}, {"title", "+"},   {"title", " quote "},
     };
     for (const Case& c : cases) {
-        std::string target =
-            "/search?by=" + std::string(c.by) + "&words=" + serve::EncodeUrlComponent(c.words);
+        std::string target = "/search?by=" + std::string(c.by) + "&words=" + serve::EncodeUrlComponent(c.words);
         EXPECT_EQ(WalkPages(served, target),
                   CliRows(Cli("search " + Quoted(archive) + " --" + c.by + " " + Quoted(c.words))))
             << c.by << " " << c.words;
