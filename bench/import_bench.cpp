@@ -14,6 +14,7 @@
 
 #include "archive/connection.h"
 #include "archive/schema.h"
+#include "archive/sqlite_handles.h"
 #include "import/archive_merge.h"
 #include "import/unpack_archive.h"
 #include "support/bench_archive.h"

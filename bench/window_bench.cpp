@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/page_control.h"
 #include "app/topic_list_model.h"
 #include "archive/main_archive.h"
 #include "archive/query.h"
@@ -102,7 +103,7 @@ double Median(std::vector<double> values) {
 QString ArchiveFolder(const std::string& board) {
     const std::string folder = zenta::bench::CacheFolder() + "/window-1m";
     std::filesystem::create_directories(folder);
-    const std::string link = folder + "/" + zenta::kMainArchiveName;
+    const std::string link = zenta::MainArchivePath(folder);
     std::error_code ignored;
     std::filesystem::remove(link, ignored);
     std::filesystem::create_symlink(board, link);
@@ -123,7 +124,7 @@ int main(int argc, char** argv) {
     const QString folder = ArchiveFolder(board.path);
 
     // Start-up, as RunProgram does it: the window, its start-up, shown.
-    zenta::Tindex window(folder);
+    zenta::Tindex window(folder, nullptr);
     zenta::index = &window;
     // Watches the info view from its first navigation on, so later loads are told apart.
     QSignalSpy loaded(window.listinfo, &QWebEngineView::loadFinished);

@@ -11,5 +11,6 @@ int main(int argc, char** argv) {
     if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     zenta::RegisterPageScheme();
     QApplication app(argc, argv);
-    return zenta::RunProgram();
+    // The main archive lies beside the executable.
+    return zenta::RunProgram(QCoreApplication::applicationDirPath());
 }

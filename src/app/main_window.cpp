@@ -2,7 +2,6 @@
 #include "app/main_window.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -12,7 +11,6 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QTableView>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -20,6 +18,7 @@
 #include <QWebEngineSettings>
 
 #include "app/glyphs.h"
+#include "app/page_control.h"
 #include "app/radio_group.h"
 #include "app/status_panel.h"
 #include "browse/site_links.h"
@@ -96,11 +95,8 @@ QToolButton* SpeedButton(QWidget* parent, Glyph glyph, const QRect& place) {
 
 }  // namespace
 
-Tindex::Tindex(QString folder, QWidget* parent)
-    : QWidget(parent),
-      OpenDialog1(this),
-      rs(&ADOConnection1),
-      folder_(folder.isEmpty() ? QCoreApplication::applicationDirPath() : std::move(folder)) {
+Tindex::Tindex(QString folder, Tlogin_dir* progress, QWidget* parent)
+    : QWidget(parent), OpenDialog1(this), login_dir(progress), rs(&ADOConnection1), folder_(std::move(folder)) {
     setWindowTitle(QStringLiteral("Zenta"));
     setFont(WindowFont(13));
     resize(742, 558);  // a 750 × 585 window with its frame
@@ -115,7 +111,7 @@ Tindex::Tindex(QString folder, QWidget* parent)
     TreeView1->setFrameShape(QFrame::Box);
     TreeView1->hide();
 
-    PageControl1 = new QTabWidget(this);
+    PageControl1 = new PageControl(this);
     PageControl1->setDocumentMode(true);  // flat tabs
     CreateBrowserPage();
     CreateLegmanPage();
@@ -276,7 +272,7 @@ void Tindex::SetTabOrder() {
 }
 
 void Tindex::BindHandlers() {
-    Bind(PageControl1, &QTabWidget::currentChanged, &Tindex::PageControl1Change);
+    Bind(PageControl1, &PageControl::changedByUser, &Tindex::PageControl1Change);
     Bind(N1, &QAction::triggered, &Tindex::N1Click);
     Bind(N2, &QAction::triggered, &Tindex::N2Click);
     Bind(N3, &QAction::triggered, &Tindex::BitBtn1Click);

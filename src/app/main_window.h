@@ -21,14 +21,15 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QTableView;
-class QTabWidget;
 class QToolButton;
 class QTreeWidget;
 
 namespace zenta {
 
+class PageControl;
 class RadioGroup;
 class StatusPanel;
+class Tlogin_dir;
 class TopicListModel;
 class WebBrowser;
 
@@ -36,14 +37,14 @@ class Tindex : public QWidget {
     Q_OBJECT
 
 public:
-    // `folder` holds the main archive zenta.mdb; by default the executable's folder.
-    explicit Tindex(QString folder = QString(), QWidget* parent = nullptr);
+    // `folder` holds the main archive zenta.mdb; `progress`, the progress form, shows while
+    // start-up converts a Jet main archive and while Add data works (none: no form shows).
+    Tindex(QString folder, Tlogin_dir* progress, QWidget* parent = nullptr);
     ~Tindex() override;
 
     // Start-up; on any failure it shows the one message and requests termination.
     void FormCreate(QObject* Sender);
     bool TerminationRequested() const { return terminationRequested_; }
-    const QString& folder() const { return folder_; }
 
     // View state (this window's own handlers).
     void PageControl1Change(QObject* Sender);
@@ -87,7 +88,7 @@ public:
     QPushButton* inmdb;
 
     QTreeWidget* TreeView1;
-    QTabWidget* PageControl1;
+    PageControl* PageControl1;
     // Browser page.
     QWidget* TabSheet1;
     WebBrowser* WebBrowser1;
@@ -113,6 +114,7 @@ public:
     QAction* N2;
     QAction* N3;
     OpenDialog OpenDialog1;
+    Tlogin_dir* login_dir;
 
     Connection ADOConnection1;
     Query rs;
@@ -142,7 +144,8 @@ private:
     bool terminationRequested_ = false;
 };
 
-// The main window of the running program (null before it exists).
+// The main window of the running program (null before it exists and after it is gone); the
+// window's tests read it.
 extern QPointer<Tindex> index;
 
 template <typename Sender, typename Signal>

@@ -28,11 +28,12 @@ void Tindex::FormCreate(QObject* /*Sender*/) {
     try {
         BrowserNavigate(WebBrowser1, QString::fromLatin1(kHomeAddress));
         BrowserNavigate(listinfo, QStringLiteral("about:Please Select Treeview Or Search Function!"));
-        PrepareMainArchive(folder_.toStdString(), [](int64_t copied, int64_t total) {
+        const std::string folder = folder_.toStdString();
+        PrepareMainArchive(folder, [this](int64_t copied, int64_t total) {
             if (login_dir) login_dir->ShowProgress(copied, total);
         });
         if (login_dir) login_dir->hide();
-        ADOConnection1.Open(folder_.toStdString() + "/" + kMainArchiveName);
+        ADOConnection1.Open(MainArchivePath(folder));
         // Built apart and copied whole, so a partly built tree is never seen.
         TreeNode root;
         BuildCategoryTree(ADOConnection1, root);

@@ -13,11 +13,10 @@ namespace zenta {
 
 int RunProgram(const QString& folder) {
     QApplication::setApplicationName(QStringLiteral("Zenta"));
-    auto window = std::make_unique<Tindex>(folder);
-    index = window.get();
-    // Hidden; created before the start-up runs so that a conversion can show it.
+    // Hidden; made before the window, which shows it while it converts or merges, and gone after it.
     Tlogin_dir progress;
-    login_dir = &progress;
+    auto window = std::make_unique<Tindex>(folder, &progress);
+    index = window.get();
     window->FormCreate(window.get());
     if (window->TerminationRequested()) return 1;
     if (QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -2,13 +2,14 @@
 
 #include <sqlite3.h>
 
+#include <utility>
+
 #include "archive/archive_format.h"
 #include "archive/jet_functions.h"
+#include "archive/sqlite_handles.h"
 #include "base/errors.h"
 
 namespace zenta {
-
-Connection::~Connection() { Close(); }
 
 void Connection::Open(const std::string& path, Access access) {
     Close();
@@ -20,31 +21,27 @@ void Connection::Open(const std::string& path, Access access) {
         case ArchiveFormat::Unknown:
             throw DatabaseError("\"" + path + "\" is not an archive");
     }
-    sqlite3* db = nullptr;
-    int flags = (access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
-    int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
-    // Another instance may be merging into the same file: wait for it rather than fail, from
-    // the first read of the schema on.
-    if (rc == SQLITE_OK) sqlite3_busy_timeout(db, 10000);
-    if (rc == SQLITE_OK) rc = sqlite3_exec(db, "select count(*) from sqlite_master", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) {
-        std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-        sqlite3_close(db);
-        throw DatabaseError("\"" + path + "\" is not a readable archive: " + message);
+    Database db;
+    try {
+        int flags = (access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
+        db = Database(path, flags);
+        // Another instance may be merging into the same file: wait for it rather than fail,
+        // from the first read of the schema on.
+        sqlite3_busy_timeout(db.get(), 10000);
+        ExecuteStatements(db.get(), "select count(*) from sqlite_master");
+    } catch (const DatabaseError& e) {
+        throw DatabaseError("\"" + path + "\" is not a readable archive: " + e.what());
     }
-    RegisterJetFunctions(db);
-    db_ = db;
+    RegisterJetFunctions(db.get());
+    db_ = std::move(db);
     path_ = path;
 }
 
-void Connection::Close() {
-    if (db_) sqlite3_close_v2(db_);
-    db_ = nullptr;
-}
+void Connection::Close() { db_ = Database(); }
 
 sqlite3* Connection::handle() const {
     if (!db_) throw DatabaseError("The archive connection is not open");
-    return db_;
+    return db_.get();
 }
 
 }  // namespace zenta

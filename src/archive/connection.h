@@ -5,7 +5,7 @@
 
 #include <string>
 
-struct sqlite3;
+#include "archive/sqlite_handles.h"
 
 namespace zenta {
 
@@ -15,7 +15,6 @@ public:
 
     Connection() = default;
     explicit Connection(const std::string& path, Access access = Access::ReadWrite) { Open(path, access); }
-    ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
@@ -24,14 +23,14 @@ public:
     // read-only connection every statement that would write fails with the engine's error.
     void Open(const std::string& path, Access access = Access::ReadWrite);
     void Close();
-    bool Connected() const { return db_ != nullptr; }
+    bool Connected() const { return static_cast<bool>(db_); }
     const std::string& path() const { return path_; }
 
     // The engine handle; raises DatabaseError when the connection is closed.
     sqlite3* handle() const;
 
 private:
-    sqlite3* db_ = nullptr;
+    Database db_;
     std::string path_;
 };
 

@@ -11,6 +11,7 @@
 
 #include "archive/archive_format.h"
 #include "base/errors.h"
+#include "base/file_descriptor.h"
 
 namespace zenta {
 namespace {
@@ -21,23 +22,15 @@ namespace fs = std::filesystem;
 // on the Jet file writes them.
 constexpr const char* kConvertedName = ".zenta.mdb.converted";
 
-class File {
-public:
-    File(const std::string& path, int flags) : fd_(open(path.c_str(), flags | O_CLOEXEC)) {
-        if (fd_ < 0) throw Error("Cannot open \"" + path + "\": " + std::strerror(errno));
-    }
-    ~File() { close(fd_); }
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
-    int fd() const { return fd_; }
-
-private:
-    int fd_;
-};
+FileDescriptor OpenFile(const std::string& path, int flags) {
+    FileDescriptor file(open(path.c_str(), flags | O_CLOEXEC));
+    if (!file) throw Error("Cannot open \"" + path + "\": " + std::strerror(errno));
+    return file;
+}
 
 void SyncFolder(const std::string& dir) {
-    File folder(dir, O_RDONLY | O_DIRECTORY);
-    if (fsync(folder.fd()) != 0) throw Error("Cannot write in \"" + dir + "\": " + std::strerror(errno));
+    FileDescriptor folder = OpenFile(dir, O_RDONLY | O_DIRECTORY);
+    if (fsync(folder.get()) != 0) throw Error("Cannot write in \"" + dir + "\": " + std::strerror(errno));
 }
 
 bool SameFile(const std::string& a, const std::string& b) {
@@ -57,7 +50,7 @@ void RemoveLeftovers(const std::string& dir) {
 // that already is the original (an earlier start-up stopped after this step) is taken again.
 std::string KeepOriginal(const std::string& dir, const std::string& main) {
     for (int n = 0;; ++n) {
-        std::string kept = dir + "/" + kMainArchiveName + (n ? "." + std::to_string(n) : "") + ".jet";
+        std::string kept = main + (n ? "." + std::to_string(n) : "") + ".jet";
         if (SameFile(main, kept)) return kept;
         std::error_code ec;
         if (fs::exists(kept, ec)) continue;
@@ -67,8 +60,8 @@ std::string KeepOriginal(const std::string& dir, const std::string& main) {
         std::string part = dir + "/" + kConvertedName + ".original";
         fs::copy_file(main, part, fs::copy_options::overwrite_existing, ec);
         if (!ec) {
-            File copy(part, O_RDONLY);
-            if (fsync(copy.fd()) != 0 ||
+            FileDescriptor copy = OpenFile(part, O_RDONLY);
+            if (fsync(copy.get()) != 0 ||
                 renameat2(AT_FDCWD, part.c_str(), AT_FDCWD, kept.c_str(), RENAME_NOREPLACE) != 0)
                 ec = std::error_code(errno, std::generic_category());
         }
@@ -79,16 +72,18 @@ std::string KeepOriginal(const std::string& dir, const std::string& main) {
 
 }  // namespace
 
-std::string PrepareMainArchive(const std::string& dir, const ConversionProgress& progress,
-                               const JetConversionOptions& options) {
-    std::string main = dir + "/" + kMainArchiveName;
+std::string MainArchivePath(const std::string& dir) { return dir + "/zenta.mdb"; }
+
+std::string PrepareMainArchive(const std::string& dir, const Progress& progress, const JetConversionOptions& options) {
+    std::string main = MainArchivePath(dir);
     std::error_code ec;
     if (!fs::is_regular_file(main, ec) || DetectArchiveFormat(main) != ArchiveFormat::Jet) return "";
     // The lock lives on the Jet file itself: a second program waits here, then finds the
     // native archive in its place and has nothing to do.
-    File jet(main, O_RDONLY);
-    if (flock(jet.fd(), LOCK_EX) != 0) throw Error("Cannot lock \"" + main + "\": " + std::strerror(errno));
-    if (!SameFile(main, "/proc/self/fd/" + std::to_string(jet.fd())) || DetectArchiveFormat(main) != ArchiveFormat::Jet)
+    FileDescriptor jet = OpenFile(main, O_RDONLY);
+    if (flock(jet.get(), LOCK_EX) != 0) throw Error("Cannot lock \"" + main + "\": " + std::strerror(errno));
+    if (!SameFile(main, "/proc/self/fd/" + std::to_string(jet.get())) ||
+        DetectArchiveFormat(main) != ArchiveFormat::Jet)
         return "";
 
     RemoveLeftovers(dir);

@@ -8,8 +8,8 @@
 
 namespace zenta {
 
-// The main archive's file name.
-inline constexpr const char* kMainArchiveName = "zenta.mdb";
+// The main archive of the folder `dir`: dir/zenta.mdb.
+std::string MainArchivePath(const std::string& dir);
 
 // When `dir`/zenta.mdb is a Jet file, converts it into a native archive under the same name
 // and keeps the original beside it byte for byte as zenta.mdb.jet (or the first free name
@@ -18,7 +18,7 @@ inline constexpr const char* kMainArchiveName = "zenta.mdb";
 // conversion raises Error and leaves the Jet file as it was. An interruption at any moment
 // leaves either the Jet file or the complete native archive as zenta.mdb; the next start-up
 // finishes the work. Two programs starting at once convert one after the other.
-std::string PrepareMainArchive(const std::string& dir, const ConversionProgress& progress = {},
+std::string PrepareMainArchive(const std::string& dir, const Progress& progress = {},
                                const JetConversionOptions& options = {});
 
 }  // namespace zenta

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "archive/archive_format.h"
+#include "archive/jet_conversion.h"
 #include "base/errors.h"
 #include "import/unpack_archive.h"
 
@@ -23,7 +24,7 @@ std::string PathHash(const std::string& path) {
 
 }  // namespace
 
-ServedArchive PrepareServedArchive(const std::string& path, const ConversionProgress& progress) {
+ServedArchive PrepareServedArchive(const std::string& path, const Progress& progress) {
     if (DetectArchiveFormat(path) != ArchiveFormat::Jet) return {path, false};
     struct stat st {};
     if (stat(path.c_str(), &st) != 0) throw Error("Cannot read \"" + path + "\"");

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "archive/jet_conversion.h"
+#include "base/progress.h"
 
 namespace zenta::serve {
 
@@ -15,6 +15,6 @@ struct ServedArchive {
     bool converted = false;  // a converted copy of a Jet file
 };
 
-ServedArchive PrepareServedArchive(const std::string& path, const ConversionProgress& progress = {});
+ServedArchive PrepareServedArchive(const std::string& path, const Progress& progress = {});
 
 }  // namespace zenta::serve

@@ -11,9 +11,6 @@
 namespace zenta::serve {
 namespace {
 
-constexpr int kTitlePosition = 0;
-constexpr int kIdPosition = 4;
-constexpr int kMessagePosition = 5;
 constexpr std::size_t kMessageStart = 160;  // bytes, as the window's grid shows
 
 using Fill = std::function<void(Query& rs, const TopicKeyRange& range)>;
@@ -62,14 +59,14 @@ std::string Table(const TopicPage& page) {
     html += "</tr></thead><tbody>\n";
     for (const TopicRow& row : page.rows) {
         html += "<tr>";
-        for (int i = 0; i < static_cast<int>(row.size()); ++i) {
+        for (std::size_t i = 0; i < row.size(); ++i) {
             const Value& value = row[i];
             bool number = value.kind() == Value::Kind::Integer || value.kind() == Value::Kind::Real;
-            if (i == kTitlePosition || i == kIdPosition) {
+            if (i == topic_row::kTitle || i == topic_row::kTopicId) {
                 // The key links too, for a topic without a title.
-                html += i == kIdPosition ? "<td class=\"number\">" : "<td>";
-                html += "<a href=\"/topic/" + row[kIdPosition].AsString() + "\">" + Cell(value) + "</a></td>";
-            } else if (i == kMessagePosition) {
+                html += i == topic_row::kTopicId ? "<td class=\"number\">" : "<td>";
+                html += "<a href=\"/topic/" + row[topic_row::kTopicId].AsString() + "\">" + Cell(value) + "</a></td>";
+            } else if (i == topic_row::kMessage) {
                 html += "<td class=\"message\">" +
                         EscapeHtml(FromNarrow(NarrowStart(value.AsString(), kMessageStart))) + "</td>";
             } else {
@@ -89,11 +86,11 @@ std::string Navigation(const TopicPage& page, const std::string& link) {
     std::string html = "<nav class=\"pages\">";
     if (page.earlier) {
         html += "<a href=\"" + link + "\">First page</a>";
-        html += "<a rel=\"prev\" href=\"" + link + "&amp;above=" + page.rows.front()[kIdPosition].AsString() +
+        html += "<a rel=\"prev\" href=\"" + link + "&amp;above=" + page.rows.front()[topic_row::kTopicId].AsString() +
                 "\">Previous page</a>";
     }
     if (page.later)
-        html += "<a rel=\"next\" href=\"" + link + "&amp;below=" + page.rows.back()[kIdPosition].AsString() +
+        html += "<a rel=\"next\" href=\"" + link + "&amp;below=" + page.rows.back()[topic_row::kTopicId].AsString() +
                 "\">Next page</a>";
     return html + "</nav>";
 }

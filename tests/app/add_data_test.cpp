@@ -27,8 +27,9 @@ const QString kRestart =
 
 // A main window whose dialog answers with `fileName` (or is cancelled when it is null).
 struct AddDataWindow : StartedWindow {
-    explicit AddDataWindow(const std::optional<QString>& fileName, const std::string& board = kSmallBoard)
-        : StartedWindow(board) {
+    explicit AddDataWindow(const std::optional<QString>& fileName, const std::string& board = kSmallBoard,
+                           Tlogin_dir* progress = nullptr)
+        : StartedWindow(board, progress) {
         environment.Set("XDG_CACHE_HOME", folder.File("cache"));
         window->OpenDialog1.SetAnswer([fileName](QString& name, int&) {
             if (!fileName) return false;
@@ -116,9 +117,8 @@ void AddDataTest::windowIsDisabledOnlyDuringTheCopyWithProgressShown() {
     TempDir dir;
     const std::string source = dir.File("board.mdb");
     QCOMPARE(RunCli("generate '" + source + "' --topics 30000 --replies 60000"), 0);
-    AddDataWindow w(QString::fromStdString(source));
     Tlogin_dir progress;
-    login_dir = &progress;
+    AddDataWindow w(QString::fromStdString(source), kSmallBoard, &progress);
     // Samples taken while the copy runs (after the waiting message, before the closing one).
     QList<bool> enabledDuringCopy;
     QList<bool> progressShown;
@@ -132,7 +132,6 @@ void AddDataTest::windowIsDisabledOnlyDuringTheCopyWithProgressShown() {
     QVERIFY(w.window->isEnabled());
     QTest::mouseClick(w.window->inmdb, Qt::LeftButton);
     sampler.stop();
-    login_dir = nullptr;
     QCOMPARE(w.Texts().size(), 2);
     QVERIFY(!enabledDuringCopy.isEmpty());
     QVERIFY(!enabledDuringCopy.contains(true));

@@ -9,7 +9,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTabBar>
-#include <QTabWidget>
 #include <QTableView>
 #include <QToolButton>
 #include <QPushButton>
@@ -23,6 +22,7 @@
 #include <functional>
 
 #include "app/login.h"
+#include "app/page_control.h"
 #include "app/program.h"
 #include "app/radio_group.h"
 #include "app/status_panel.h"
@@ -174,7 +174,6 @@ void WindowTest::jetMainArchiveIsConvertedBehindTheProgressForm() {
     TempDir folder;
     std::filesystem::copy_file(FixturePath("sample.mdb"), folder.File("zenta.mdb"));
     Tlogin_dir progress;
-    login_dir = &progress;
     int highest = 0;
     bool shownWhileCopying = false;
     connect(progress.progressbar1, &QProgressBar::valueChanged, this, [&](int value) {
@@ -182,7 +181,7 @@ void WindowTest::jetMainArchiveIsConvertedBehindTheProgressForm() {
         shownWhileCopying = shownWhileCopying || progress.isVisible();
     });
     MessageRecorder messages;
-    Tindex w(QString::fromStdString(folder.path()));
+    Tindex w(QString::fromStdString(folder.path()), &progress);
     w.FormCreate(&w);
     QVERIFY(messages.messages.empty());
     QVERIFY(!w.TerminationRequested());
@@ -231,7 +230,7 @@ void WindowTest::viewStateFollowsEveryTransition() {
          },
          true, false, false, 0},
         {"user selects Legman again", [&] { SelectPageByUser(w, 1); }, true, false, false, 1},
-        {"page set from code is no user change", [&] { w.PageControl1->setCurrentIndex(1); }, true, false, false, 1},
+        {"page set from code is no user change", [&] { w.PageControl1->setCurrentIndex(2); }, true, false, false, 2},
     };
     for (const Step& step : steps) {
         step.act();
