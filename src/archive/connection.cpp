@@ -11,7 +11,7 @@
 
 namespace zenta {
 
-void Connection::Open(const std::string& path) {
+void Connection::Open(const std::string& path, Access access) {
     Close();
     switch (DetectArchiveFormat(path)) {
         case ArchiveFormat::Native:
@@ -23,7 +23,8 @@ void Connection::Open(const std::string& path) {
     }
     Database db;
     try {
-        db = Database(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX);
+        int flags = (access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
+        db = Database(path, flags);
         // Another instance may be merging into the same file: wait for it rather than fail,
         // from the first read of the schema on.
         sqlite3_busy_timeout(db.get(), 10000);

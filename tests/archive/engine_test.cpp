@@ -209,6 +209,25 @@ TEST(Connection, RefusesWhatIsNoArchiveWithAMessageNamingTheFile) {
     EXPECT_FALSE(std::filesystem::exists(dir.File("missing.mdb")));
 }
 
+TEST_F(Engine, AReadOnlyConnectionReadsAndSeesOthersChangesButNeverWrites) {
+    Connection reader(path_, Connection::Access::ReadOnly);
+    Query q(&reader);
+    q.SQL().Add("select M_NAME from FORUM_MEMBERS where MEMBER_ID=1");
+    q.Open();
+    EXPECT_EQ(q.Fields(0).text(), "Tom");
+    q.Close();
+    for (const char* write :
+         {"update FORUM_MEMBERS set M_NAME='x'", "create table t (a)", "delete from FORUM_TOPICS"}) {
+        Query w(&reader);
+        w.SQL().Add(write);
+        EXPECT_THROW(w.Open(), DatabaseError) << write;
+    }
+    test::RunSql(path_, "UPDATE FORUM_MEMBERS SET M_NAME='Ann' WHERE MEMBER_ID=1");
+    q.Open();
+    EXPECT_EQ(q.Fields(0).text(), "Ann") << "a change by another connection is seen by the next statement";
+    EXPECT_EQ(Rows("select count(*) from FORUM_TOPICS").at(0).at(0), "3");
+}
+
 TEST(Connection, RefusesADamagedArchive) {
     test::TempDir dir;
     std::string path = dir.File("damaged.mdb");

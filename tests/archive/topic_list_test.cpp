@@ -1,6 +1,9 @@
 // The forum listing and the search fill the topic list with the right topic rows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "archive/connection.h"
 #include "archive/query.h"
 #include "archive/topic_list.h"
@@ -95,6 +98,42 @@ TEST_F(TopicList, ASearchMatchesTitlesOrAuthorsContainingTheWords) {
         ASSERT_TRUE(SearchTopics(rs_, connection_, c.by, ToNarrow(c.words))) << c.words;
         EXPECT_TRUE(rs_.Active()) << c.words;
         EXPECT_EQ(IdsOf(rs_), c.ids) << c.words << ": " << c.why;
+    }
+}
+
+TEST_F(TopicList, TheRowsBelowOrAboveAKeyAreTheWholeListsRowsPastThatKey) {
+    // Each list, run whole and then from every key in it and from keys outside it: the rows
+    // below a key are the whole list's rows after it, the rows above it those before it,
+    // nearest first.
+    using Run = std::function<void(const TopicKeyRange&)>;
+    struct Case {
+        const char* what;
+        Run run;
+    } cases[] = {
+        {"a forum of its own name", [&](auto& r) { ListForumTopics(rs_, connection_, ToNarrow("Delphi 基础"), r); }},
+        {"two forums of one name", [&](auto& r) { ListForumTopics(rs_, connection_, ToNarrow("常见问题"), r); }},
+        {"a title search through the index",
+         [&](auto& r) { SearchTopics(rs_, connection_, SearchBy::Title, "quo", r); }},
+        {"a title search too short for the index",
+         [&](auto& r) { SearchTopics(rs_, connection_, SearchBy::Title, "o", r); }},
+        {"an author search", [&](auto& r) { SearchTopics(rs_, connection_, SearchBy::Author, "Tom", r); }},
+    };
+    for (const Case& c : cases) {
+        c.run({});
+        const Ids whole = IdsOf(rs_);
+        ASSERT_GE(whole.size(), 2u) << c.what;
+        Ids keys = whole;
+        keys.insert(keys.end(), {0, whole.back() - 1, whole.front() + 1, 1000});
+        for (std::int64_t key : keys) {
+            Ids below, above;
+            for (std::int64_t id : whole) (id < key ? below : above).push_back(id);
+            std::erase(above, key);
+            std::reverse(above.begin(), above.end());
+            c.run({TopicKeyRange::Side::Below, key});
+            EXPECT_EQ(IdsOf(rs_), below) << c.what << ", below " << key;
+            c.run({TopicKeyRange::Side::Above, key});
+            EXPECT_EQ(IdsOf(rs_), above) << c.what << ", above " << key;
+        }
     }
 }
 
