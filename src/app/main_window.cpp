@@ -20,6 +20,7 @@
 #include "app/glyphs.h"
 #include "app/page_control.h"
 #include "app/radio_group.h"
+#include "app/reading_aids.h"
 #include "app/status_panel.h"
 #include "browse/site_links.h"
 #include "browse/web_browser.h"
@@ -136,6 +137,7 @@ Tindex::Tindex(QString folder, Tlogin_dir* progress, QWidget* parent)
     BindHandlers();
     CreateTopicList();
     PlaceTopBar();
+    aids = new ReadingAids(*this);
 }
 
 Tindex::~Tindex() {

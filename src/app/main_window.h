@@ -7,6 +7,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <cstdint>
+
 #include "app/error_report.h"
 #include "app/open_dialog.h"
 #include "archive/connection.h"
@@ -28,6 +30,7 @@ namespace zenta {
 
 class PageControl;
 class RadioGroup;
+class ReadingAids;
 class StatusPanel;
 class Tlogin_dir;
 class TopicListModel;
@@ -57,6 +60,10 @@ public:
     void TreeView1Click(QObject* Sender);
     void SpeedButton2Click(QObject* Sender);
     void DBGrid1CellClick(QObject* Sender);
+    // Shows the topic's page in the info view; false when the archive has no such topic.
+    bool ShowTopic(std::int64_t topicId);
+    // The topic whose page the info view shows (0: none yet).
+    std::int64_t shownTopic = 0;
 
     // Browsing.
     void conn_cmdClick(QObject* Sender);
@@ -123,6 +130,9 @@ public:
 
     // Owns the hidden browsers that take the main browser's new windows; never shown.
     QWidget* hiddenBrowsers;
+
+    // Find bars, zoom and keys for the reader; additions over the controls above.
+    ReadingAids* aids;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

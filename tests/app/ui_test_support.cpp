@@ -34,6 +34,11 @@ bool StartedWindow::WaitForFirstPages() {
     return true;
 }
 
+PrivateUserFolders::PrivateUserFolders() {
+    environment.Set("XDG_CONFIG_HOME", home.File("config"));
+    environment.Set("XDG_DATA_HOME", home.File("data"));
+}
+
 void SelectPageByUser(Tindex& window, int page) {
     QTabBar* tabs = window.PageControl1->findChild<QTabBar*>();
     QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(page).center());

@@ -13,6 +13,7 @@
 #include "app/error_report.h"
 #include "app/main_window.h"
 #include "browse/page_scheme.h"
+#include "support/scoped_environment.h"
 #include "support/test_archive.h"
 
 namespace zenta::test {
@@ -35,6 +36,13 @@ private:
     std::unique_ptr<QSignalSpy> mainLoaded_, infoLoaded_;
 };
 
+// Settings and favourites in folders of the test program's own, never the user's.
+struct PrivateUserFolders {
+    PrivateUserFolders();
+    TempDir home;
+    ScopedEnvironment environment;
+};
+
 // Brings a page of PageControl1 on top by a click on its tab, as the user does.
 void SelectPageByUser(Tindex& window, int page);
 
@@ -50,6 +58,7 @@ QString PageText(WebBrowser* view);
     int main(int argc, char** argv) {           \
         zenta::RegisterPageScheme();            \
         QApplication app(argc, argv);           \
+        zenta::test::PrivateUserFolders user;   \
         TestClass test;                         \
         return QTest::qExec(&test, argc, argv); \
     }
