@@ -19,15 +19,7 @@ using namespace zenta::test;
 
 namespace {
 
-// Root > 编程语言 > 综合讨论 with two topics by Tom.
-const char* const kBoard = R"(
-insert into FORUM_CATEGORY values (1, '编程语言', 0, 1, 0);
-insert into FORUM_FORUM values (1, 1, '综合讨论', '', 0);
-insert into FORUM_MEMBERS values (1, 'Tom', NULL, 0);
-insert into FORUM_TOPICS (TOPIC_ID, FORUM_ID, CAT_ID, T_AUTHOR, t_subject, t_date, t_message) values
-  (10, 1, 1, 1, 'topic ten', '20030405', 'body of ten'), (11, 1, 1, 1, '第十一', '20030406', 'body of eleven');
-)";
-// Another board: topic 11 is another topic there, topic 10 is missing.
+// Another board than kForumWithTopics: topics 11 and 12 are other topics there, 10 is missing.
 const char* const kOtherBoard = R"(
 insert into FORUM_CATEGORY values (1, '编程语言', 0, 1, 0);
 insert into FORUM_FORUM values (1, 1, '综合讨论', '', 0);
@@ -48,9 +40,7 @@ struct UserHome {
 
 void OpenRow(Tindex& w, int row) {
     SelectPageByUser(w, 1);
-    w.TreeView1->expandAll();
-    QTreeWidgetItem* forum = w.TreeView1->findItems(QStringLiteral("综合讨论"), Qt::MatchRecursive).value(0);
-    QTest::mouseClick(w.TreeView1->viewport(), Qt::LeftButton, {}, w.TreeView1->visualItemRect(forum).center());
+    ClickForum(w, QStringLiteral("综合讨论"));
     const QRect cell = w.DBGrid1->visualRect(w.DBGrid1->model()->index(row, 0));
     QTest::mouseClick(w.DBGrid1->viewport(), Qt::LeftButton, {}, cell.center());
 }
@@ -86,16 +76,16 @@ private slots:
 void FavouritesTest::markedTopicsOutliveAMergeAndANewWindow() {
     UserHome user;
     {
-        StartedWindow started(kBoard);
+        StartedWindow started(kForumWithTopics);
         Tindex& w = *started.window;
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        OpenRow(w, 0);  // topic 11, newest first
+        OpenRow(w, 0);  // topic 12, newest first
         QVERIFY(WaitForLoad(w.listinfo));
         Press(w, Qt::Key_D, Qt::ControlModifier);
-        QVERIFY(w.aids->favourites.Contains(11));
+        QVERIFY(w.aids->favourites.Contains(12));
         Press(w, Qt::Key_D, Qt::ControlModifier);
-        QVERIFY(!w.aids->favourites.Contains(11));
+        QVERIFY(!w.aids->favourites.Contains(12));
         Press(w, Qt::Key_D, Qt::ControlModifier);
         OpenRow(w, 1);
         QVERIFY(WaitForLoad(w.listinfo));
@@ -116,8 +106,8 @@ void FavouritesTest::markedTopicsOutliveAMergeAndANewWindow() {
 
         Press(w, Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
         QVERIFY(w.aids->favouritesList->isVisible());
-        QCOMPARE(Rows(w), QStringList({QStringLiteral("第十一|Tom|2003-04-06|"),
-                                       QStringLiteral("topic ten|Tom|2003-04-05|")}));
+        QCOMPARE(Rows(w), QStringList({QStringLiteral("topic twelve|Tom|2003-04-07|"),
+                                       QStringLiteral("第十一|Tom|2003-04-06|")}));
         // A click on a mark opens its topic on the Legman page.
         SelectPageByUser(w, 0);
         QTreeWidget* items = w.aids->favouritesList->Items();
@@ -125,7 +115,7 @@ void FavouritesTest::markedTopicsOutliveAMergeAndANewWindow() {
                           items->visualItemRect(items->topLevelItem(1)).center());
         QCOMPARE(w.PageControl1->currentIndex(), 1);
         QVERIFY(WaitForLoad(w.listinfo));
-        QVERIFY(PageText(w.listinfo).contains(QStringLiteral("body of ten")));
+        QVERIFY(PageText(w.listinfo).contains(QStringLiteral("body of eleven")));
     }
     // Another run on another board: the marks are there; those it lacks are greyed.
     StartedWindow started(kOtherBoard);
@@ -133,8 +123,8 @@ void FavouritesTest::markedTopicsOutliveAMergeAndANewWindow() {
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     Press(w, Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
-    QCOMPARE(Rows(w), QStringList({QStringLiteral("第十一|Tom|2003-04-06|grey"),
-                                   QStringLiteral("topic ten|Tom|2003-04-05|grey")}));
+    QCOMPARE(Rows(w), QStringList({QStringLiteral("topic twelve|Tom|2003-04-07|grey"),
+                                   QStringLiteral("第十一|Tom|2003-04-06|grey")}));
     QTreeWidget* items = w.aids->favouritesList->Items();
     QTest::mouseClick(items->viewport(), Qt::LeftButton, {}, items->visualItemRect(items->topLevelItem(0)).center());
     QCOMPARE(w.shownTopic, std::int64_t(0));

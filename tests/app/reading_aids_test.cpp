@@ -49,15 +49,6 @@ bool ShowActive(StartedWindow& started) {
     return started.WaitForFirstPages() && QTest::qWaitForWindowActive(started.window.get());
 }
 
-// Root > 编程语言 > 综合讨论 with three topics.
-const char* const kBoard = R"(
-insert into FORUM_CATEGORY values (1, '编程语言', 0, 1, 0);
-insert into FORUM_FORUM values (1, 1, '综合讨论', '', 0);
-insert into FORUM_MEMBERS values (1, 'Tom', NULL, 0);
-insert into FORUM_TOPICS (TOPIC_ID, FORUM_ID, CAT_ID, T_AUTHOR, t_subject, t_message) values
-  (10, 1, 1, 1, 'topic ten', 'body of ten'), (11, 1, 1, 1, 'topic eleven', 'body of eleven'),
-  (12, 1, 1, 1, 'topic twelve', 'body of twelve');
-)";
 
 }  // namespace
 
@@ -244,14 +235,11 @@ void ReadingAidsTest::keysDoWhatTheirButtonsDo() {
 }
 
 void ReadingAidsTest::gridKeysOpenTheTopicUnderTheCursor() {
-    StartedWindow started(kBoard);
+    StartedWindow started(kForumWithTopics);
     Tindex& w = *started.window;
     QVERIFY(ShowActive(started));
     SelectPageByUser(w, 1);
-    w.TreeView1->expandAll();
-    QTreeWidgetItem* forum = w.TreeView1->findItems(QStringLiteral("综合讨论"), Qt::MatchRecursive).value(0);
-    QVERIFY(forum);
-    QTest::mouseClick(w.TreeView1->viewport(), Qt::LeftButton, {}, w.TreeView1->visualItemRect(forum).center());
+    ClickForum(w, QStringLiteral("综合讨论"));
     QVERIFY(w.DBGrid1->isVisible());
     w.DBGrid1->setFocus();
     w.DBGrid1->setCurrentIndex(w.DBGrid1->model()->index(0, 0));

@@ -20,6 +20,9 @@ namespace zenta::test {
 
 // A board with one category, one forum in it and one subcategory (UTF-8 statements).
 extern const char* const kSmallBoard;
+// Root > 编程语言 > 综合讨论 with three topics by Tom: 10 "topic ten" (2003-04-05), 11 "第十一"
+// (2003-04-06) and 12 "topic twelve" (2003-04-07), whose messages read "body of ten" and so on.
+extern const char* const kForumWithTopics;
 
 // A main window over a temporary folder holding `board` as zenta.mdb, started up, with
 // boxes recorded; `progress` is its progress form (none by default).
@@ -45,6 +48,9 @@ struct PrivateUserFolders {
 
 // Brings a page of PageControl1 on top by a click on its tab, as the user does.
 void SelectPageByUser(Tindex& window, int page);
+
+// Clicks the tree's node of the forum (its parents expanded first), as the user does.
+void ClickForum(Tindex& window, const QString& caption);
 
 // Waits until the view has finished loading a page; false on a time-out.
 bool WaitForLoad(WebBrowser* view, int timeoutMs = 20000);

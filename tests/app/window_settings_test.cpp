@@ -22,15 +22,6 @@ using namespace zenta::test;
 
 namespace {
 
-// Root > 编程语言 > 综合讨论 with two topics by Tom.
-const char* const kBoard = R"(
-insert into FORUM_CATEGORY values (1, '编程语言', 0, 1, 0);
-insert into FORUM_FORUM values (1, 1, '综合讨论', '', 0);
-insert into FORUM_MEMBERS values (1, 'Tom', NULL, 0);
-insert into FORUM_TOPICS (TOPIC_ID, FORUM_ID, CAT_ID, T_AUTHOR, t_subject, t_message) values
-  (10, 1, 1, 1, 'topic ten', 'body'), (11, 1, 1, 1, 'topic eleven', 'body');
-)";
-
 // Settings in a folder of their own, as XDG_CONFIG_HOME gives them to the program.
 struct ConfigHome {
     ConfigHome() { environment.Set("XDG_CONFIG_HOME", home.path()); }
@@ -72,7 +63,7 @@ void WindowSettingsTest::firstRunKeepsTheDesignAndAChangeIsKeptAtOnce() {
 void WindowSettingsTest::aNewWindowTakesTheWholeState() {
     ConfigHome config;
     {
-        StartedWindow started(kBoard);
+        StartedWindow started(kForumWithTopics);
         Tindex& w = *started.window;
         (new WindowSettings(w, config.File()))->Restore();
         w.show();
@@ -88,7 +79,7 @@ void WindowSettingsTest::aNewWindowTakesTheWholeState() {
         QTRY_COMPARE(Stored(config.File(), QStringLiteral("zoom/browser")).toDouble(), 0.9);
         QTRY_COMPARE(Stored(config.File(), QStringLiteral("window/geometry")).toByteArray(), w.saveGeometry());
     }
-    StartedWindow started(kBoard);
+    StartedWindow started(kForumWithTopics);
     Tindex& w = *started.window;
     QVERIFY((new WindowSettings(w, config.File()))->Restore());
     w.show();
@@ -98,24 +89,22 @@ void WindowSettingsTest::aNewWindowTakesTheWholeState() {
     QCOMPARE(w.RadioGroup1->ItemIndex(), 1);
     QCOMPARE(w.Edit2->text(), QStringLiteral("Tom"));
     QVERIFY(w.DBGrid1->isVisible());
-    QCOMPARE(w.DBGrid1->model()->rowCount(), 2);
+    QCOMPARE(w.DBGrid1->model()->rowCount(), 3);
     QCOMPARE(w.aids->infoZoom->Factor(), 1.5);
     QCOMPARE(w.aids->browserZoom->Factor(), 0.9);
 
     // The last forum clicked is listed again; maximized stays maximized.
     w.N1->trigger();
-    w.TreeView1->expandAll();
-    QTreeWidgetItem* forum = w.TreeView1->findItems(QStringLiteral("综合讨论"), Qt::MatchRecursive).value(0);
-    QTest::mouseClick(w.TreeView1->viewport(), Qt::LeftButton, {}, w.TreeView1->visualItemRect(forum).center());
+    ClickForum(w, QStringLiteral("综合讨论"));
     w.showMaximized();
     QTRY_VERIFY(Stored(config.File(), QStringLiteral("listing/kind")).toString() == QLatin1String("forum"));
     QTRY_COMPARE(Stored(config.File(), QStringLiteral("window/geometry")).toByteArray(), w.saveGeometry());
-    StartedWindow again(kBoard);
+    StartedWindow again(kForumWithTopics);
     QVERIFY((new WindowSettings(*again.window, config.File()))->Restore());
     again.window->show();
     QVERIFY(again.window->isMaximized());
     QCOMPARE(again.window->TreeView1->currentItem()->text(0), QStringLiteral("综合讨论"));
-    QCOMPARE(again.window->DBGrid1->model()->rowCount(), 2);
+    QCOMPARE(again.window->DBGrid1->model()->rowCount(), 3);
 }
 
 void WindowSettingsTest::damagedSettingsStartWithTheDefaults() {
