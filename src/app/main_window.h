@@ -131,7 +131,8 @@ public:
     // Owns the hidden browsers that take the main browser's new windows; never shown.
     QWidget* hiddenBrowsers;
 
-    // Find bars, zoom and keys for the reader; additions over the controls above.
+    // The reader's aids (find bars, zoom, keys, favourites, print and save); additions over the
+    // controls above.
     ReadingAids* aids;
 
 protected:
