@@ -20,6 +20,7 @@
 #include "app/glyphs.h"
 #include "app/page_control.h"
 #include "app/radio_group.h"
+#include "app/reading_aids.h"
 #include "app/status_panel.h"
 #include "base/version.h"
 #include "browse/site_links.h"
@@ -142,6 +143,7 @@ Tindex::Tindex(QString named, std::vector<std::string> places, Tlogin_dir* progr
     BindHandlers();
     CreateTopicList();
     PlaceTopBar();
+    aids = new ReadingAids(*this);
 }
 
 Tindex::~Tindex() {

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,7 @@ namespace zenta {
 
 class PageControl;
 class RadioGroup;
+class ReadingAids;
 class StatusPanel;
 class Tlogin_dir;
 class TopicListModel;
@@ -65,6 +67,10 @@ public:
     void TreeView1Click(QObject* Sender);
     void SpeedButton2Click(QObject* Sender);
     void DBGrid1CellClick(QObject* Sender);
+    // Shows the topic's page in the info view; false when the archive has no such topic.
+    bool ShowTopic(std::int64_t topicId);
+    // The topic whose page the info view shows (0: none yet).
+    std::int64_t shownTopic = 0;
 
     // Browsing.
     void conn_cmdClick(QObject* Sender);
@@ -133,6 +139,10 @@ public:
 
     // Owns the hidden browsers that take the main browser's new windows; never shown.
     QWidget* hiddenBrowsers;
+
+    // The reader's aids (find bars, zoom, keys, favourites, print and save); additions over the
+    // controls above.
+    ReadingAids* aids;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -70,11 +70,17 @@ void Tindex::DBGrid1CellClick(QObject* /*Sender*/) {
     QModelIndex current = DBGrid1->currentIndex();
     // No current row (an empty result, a closed list): nothing to show.
     if (!current.isValid() || !rs.Active()) return;
+    ShowTopic(DataSource1->TopicId(current.row()).integer());
+}
+
+bool Tindex::ShowTopic(std::int64_t topicId) {
     // The grid keeps only the start of each message; the row is read again, whole.
     Query row(&ADOConnection1);
-    OpenTopicRow(row, ADOConnection1, DataSource1->TopicId(current.row()).integer());
-    if (row.Eof()) return;
+    OpenTopicRow(row, ADOConnection1, topicId);
+    if (row.Eof()) return false;
     LoadHtmlIntoBrowser(listinfo, MakeTopicPage(ADOConnection1, ReadTopicRow(row)));
+    shownTopic = topicId;
+    return true;
 }
 
 }  // namespace zenta

@@ -21,6 +21,7 @@
 #include <fstream>
 #include <functional>
 
+#include "app/glyphs.h"
 #include "app/login.h"
 #include "app/page_control.h"
 #include "app/program.h"
@@ -74,6 +75,7 @@ private slots:
     void tabKeyFollowsTheTopBarsOrder();
     void rightClickShowsTheWindowsMenu();
     void errorLeavingAHandlerIsReportedWithAFullStop();
+    void glyphsAreDrawnForEveryScreenScale();
 };
 
 void WindowTest::failedStartUpShowsTheOneMessageAndEnds_data() {
@@ -310,6 +312,20 @@ void WindowTest::errorLeavingAHandlerIsReportedWithAFullStop() {
     QCOMPARE(messages.messages[0].text, QStringLiteral("未发现字段 'x'."));
     QCOMPARE(messages.messages[1].text, QStringLiteral("Ends in a stop."));
     QVERIFY(messages.messages[0].icon == MessageIcon::Error);
+}
+
+void WindowTest::glyphsAreDrawnForEveryScreenScale() {
+    // An enlarged 1x picture is blurred: each scale must have a picture of its own size.
+    for (Glyph glyph : {Glyph::LeftArrow, Glyph::StopSign, Glyph::Globe, Glyph::Magnifier}) {
+        for (int size : {16, 32}) {
+            const QIcon icon = GlyphIcon(glyph, size);
+            for (qreal ratio : {1.0, 2.0, 3.0}) {
+                const QPixmap picture = icon.pixmap(QSize(size, size), ratio);
+                QCOMPARE(picture.size(), QSize(size, size) * ratio);
+                QCOMPARE(picture.devicePixelRatio(), ratio);
+            }
+        }
+    }
 }
 
 ZENTA_UI_TEST_MAIN(WindowTest)
