@@ -10,6 +10,8 @@
 #include <filesystem>
 
 #include "archive/archive_format.h"
+#include "archive/connection.h"
+#include "archive/schema.h"
 #include "base/errors.h"
 #include "base/file_descriptor.h"
 
@@ -73,6 +75,17 @@ std::string KeepOriginal(const std::string& dir, const std::string& main) {
 }  // namespace
 
 std::string MainArchivePath(const std::string& dir) { return dir + "/zenta.mdb"; }
+
+void OpenMainArchive(Connection& connection, const std::string& dir) {
+    const std::string path = MainArchivePath(dir);
+    connection.Open(path);
+    try {
+        CheckArchiveTables(connection.handle(), path);
+    } catch (...) {
+        connection.Close();
+        throw;
+    }
+}
 
 std::string PrepareMainArchive(const std::string& dir, const Progress& progress, const JetConversionOptions& options) {
     std::string main = MainArchivePath(dir);
