@@ -15,7 +15,9 @@ Database::Database(const std::string& path, int flags) {
         sqlite3_close(db);
         throw DatabaseError(message);
     }
-    sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    // A file this program creates is its own and is written without a journal, which
+    // defensive mode forbids; every file that exists already may be a stranger's.
+    if (!(flags & SQLITE_OPEN_CREATE)) sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     db_.reset(db);
 }

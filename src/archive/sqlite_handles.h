@@ -13,9 +13,9 @@ struct sqlite3_stmt;
 
 namespace zenta {
 
-// An open data base handle, closed when the owner goes. Every handle runs in defensive mode
-// with trusted schema off: a file's views, triggers and indexes may not call functions with
-// side effects, nor write the file in ways that damage it.
+// An open data base handle, closed when the owner goes. Every handle runs with trusted schema
+// off (a file's views, triggers and indexes may not call functions with side effects) and,
+// unless it creates the file, in defensive mode (no statement may damage the file).
 class Database {
 public:
     Database() = default;
