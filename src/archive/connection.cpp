@@ -121,8 +121,10 @@ void Connection::Open(const std::string& path, Access access) {
             if (write) throw;
             db = OpenAndRead(ImmutableUri(path), SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
         }
-        // Readers never block a merge and a merge never blocks readers.
-        if (write) ExecuteStatements(db.get(), "PRAGMA journal_mode = WAL");
+        // Readers never block a merge and a merge never blocks readers. The switch needs the
+        // file to itself: while an older instance reads it, this opening goes on in the old
+        // mode and a later one switches.
+        if (write) sqlite3_exec(db.get(), "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
     } catch (const DatabaseError& e) {
         throw DatabaseError("\"" + path + "\" is not a readable archive: " + e.what());
     }
