@@ -38,7 +38,7 @@ void Tindex::FormCreate(QObject* /*Sender*/) {
             if (login_dir) login_dir->ShowProgress(copied, total);
         });
         if (login_dir) login_dir->hide();
-        ADOConnection1.Open(files.mainArchive);
+        OpenMainArchive(ADOConnection1, files.mainArchive);
         // Built apart and copied whole, so a partly built tree is never seen.
         TreeNode root;
         BuildCategoryTree(ADOConnection1, root);

@@ -3,7 +3,7 @@
 namespace zenta::serve {
 
 ArchivePool::ArchivePool(std::string path) : path_(std::move(path)) {
-    idle_.push_back(std::make_unique<Connection>(path_, Connection::Access::ReadOnly));
+    idle_.push_back(std::make_unique<Connection>(path_, Access::ReadOnly));
 }
 
 ArchivePool::Lease ArchivePool::Borrow() {
@@ -16,7 +16,7 @@ ArchivePool::Lease ArchivePool::Borrow() {
         }
     }
     // As many connections as requests run at once: one a server thread.
-    return Lease(*this, std::make_unique<Connection>(path_, Connection::Access::ReadOnly));
+    return Lease(*this, std::make_unique<Connection>(path_, Access::ReadOnly));
 }
 
 void ArchivePool::GiveBack(std::unique_ptr<Connection> connection) {
