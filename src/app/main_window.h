@@ -28,6 +28,7 @@ namespace zenta {
 
 class PageControl;
 class RadioGroup;
+class SiteLinkList;
 class StatusPanel;
 class Tlogin_dir;
 class TopicListModel;
@@ -106,7 +107,7 @@ public:
     // Configure page.
     QWidget* TabSheet3;
     QLabel* Label3;
-    QListWidget* linkto;
+    SiteLinkList* linkto;
     QPlainTextEdit* Memo1;
 
     QMenu* PopupMenu1;
@@ -139,6 +140,8 @@ private:
     void CreateTopicList();
     void BindBrowserEvents(WebBrowser* browser);
     void PlaceTopBar();
+    // Ends a failed start-up with the message.
+    void FailStartUp(const QString& message);
 
     QString folder_;
     bool terminationRequested_ = false;
