@@ -71,8 +71,11 @@ void Tindex::DBGrid1CellClick(QObject* /*Sender*/) {
     // No current row (an empty result, a closed list): nothing to show.
     if (!current.isValid() || !rs.Active()) return;
     // The grid keeps only the start of each message; the row is read again, whole.
+    // The key as the row holds it: a Jet file may give a real number or a text key.
+    const Value& topicId = DataSource1->TopicId(current.row());
+    if (topicId.IsNull()) return;
     Query row(&ADOConnection1);
-    OpenTopicRow(row, ADOConnection1, DataSource1->TopicId(current.row()).integer());
+    OpenTopicRow(row, ADOConnection1, topicId);
     if (row.Eof()) return;
     LoadHtmlIntoBrowser(listinfo, MakeTopicPage(ADOConnection1, ReadTopicRow(row)));
 }
