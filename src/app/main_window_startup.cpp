@@ -1,5 +1,6 @@
 // Start-up of the main window: the two first navigations, the main archive (converted
-// first when it is a Jet file) and the tree.
+// first when it is a Jet file, behind the progress form, whose Cancel ends the start-up) and
+// the tree. A failure shows the one message with its reason on a second line.
 #include <QTreeWidget>
 
 #include "app/login.h"
@@ -7,6 +8,7 @@
 #include "archive/category_tree.h"
 #include "archive/main_archive.h"
 #include "base/codepage.h"
+#include "base/errors.h"
 #include "browse/site_links.h"
 #include "browse/web_browser.h"
 
@@ -14,6 +16,12 @@ namespace zenta {
 namespace {
 
 const char* const kNoArchiveMessage = "Please load Zenta Data Base To  Current Directory ！";
+
+// The reason line: the engine's or the converter's words, with the file they concern.
+QString FailureReason(const std::string& mainArchive, const std::string& words) {
+    std::string reason = words.find(mainArchive) == std::string::npos ? '"' + mainArchive + "\": " + words : words;
+    return QString::fromStdString(reason);
+}
 
 void CopyNodes(const TreeNode& node, QTreeWidgetItem* item) {
     for (const TreeNode& child : node.children) {
@@ -30,7 +38,10 @@ void Tindex::FormCreate(QObject* /*Sender*/) {
         BrowserNavigate(listinfo, QStringLiteral("about:Please Select Treeview Or Search Function!"));
         const std::string folder = folder_.toStdString();
         PrepareMainArchive(folder, [this](int64_t copied, int64_t total) {
-            if (login_dir) login_dir->ShowProgress(copied, total);
+            if (!login_dir) return;
+            login_dir->ShowProgress(copied, total);
+            // The conversion leaves the Jet file as it was; the window cannot start without it.
+            if (login_dir->CancelRequested()) throw Error("the conversion was cancelled");
         });
         if (login_dir) login_dir->hide();
         ADOConnection1.Open(MainArchivePath(folder));
@@ -40,11 +51,18 @@ void Tindex::FormCreate(QObject* /*Sender*/) {
         auto* top = new QTreeWidgetItem({QString::fromStdString(FromNarrow(root.caption))});
         CopyNodes(root, top);
         TreeView1->addTopLevelItem(top);
+    } catch (const std::exception& error) {
+        FailStartUp(QString::fromUtf8(kNoArchiveMessage) + u'\r' +
+             FailureReason(MainArchivePath(folder_.toStdString()), error.what()));
     } catch (...) {
-        if (login_dir) login_dir->hide();
-        ShowMessage(QString::fromUtf8(kNoArchiveMessage));
-        terminationRequested_ = true;
+        FailStartUp(QString::fromUtf8(kNoArchiveMessage));
     }
+}
+
+void Tindex::FailStartUp(const QString& message) {
+    if (login_dir) login_dir->hide();
+    ShowMessage(message);
+    terminationRequested_ = true;
 }
 
 }  // namespace zenta

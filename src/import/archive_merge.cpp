@@ -98,6 +98,8 @@ RowOutcome ClassifyInsert(int rc) {
     }
 }
 
+bool Cancelled(const MergeOptions& options) { return options.cancel && options.cancel->load(); }
+
 // The rows of one table, appended in batches, each batch one transaction.
 class RowCopier {
 public:
@@ -121,6 +123,7 @@ public:
         if (!insert) return Fail(why);
         const std::int64_t batchRows = std::max<std::int64_t>(1, options.batchRows);
         std::int64_t done = 0;
+        if (Cancelled(options)) return Fail(kMergeCancelled);
         while (Begin()) {
             int rc = SQLITE_ROW;
             for (std::int64_t inBatch = 0; inBatch < batchRows; ++inBatch) {
@@ -134,6 +137,7 @@ public:
                 break;
             }
             if (options.progress) options.progress(done, copy_.sourceRows);
+            if (Cancelled(options)) return Fail(kMergeCancelled);
         }
     }
 

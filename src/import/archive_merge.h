@@ -3,6 +3,7 @@
 // dropped and the merge goes on, so an archive can be merged any number of times.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -28,7 +29,13 @@ struct MergeOptions {
     // way leaves whole batches behind, and the main archive stays consistent.
     std::int64_t batchRows = 20000;
     Progress progress;  // rows done of the rows in the source, as the copy goes on
+    // When it turns true (from a Cancel button, a signal, another thread), the copy stops
+    // after its current batch; that table and every later one end with kMergeCancelled.
+    const std::atomic<bool>* cancel = nullptr;
 };
+
+// The problem of a table whose copy a cancel stopped or never began.
+inline constexpr const char* kMergeCancelled = "the merge was cancelled";
 
 // Appends every row of `sourceTable` to `destinationTable` (both names trimmed). A table
 // missing on either side is skipped. A row refused for a duplicate key or a missing

@@ -25,6 +25,7 @@
 #include "app/page_control.h"
 #include "app/program.h"
 #include "app/radio_group.h"
+#include "app/site_link_list.h"
 #include "app/status_panel.h"
 #include "browse/web_browser.h"
 #include "ui_test_support.h"
@@ -69,6 +70,7 @@ private slots:
     void startedWindowShowsTheBrowserPageAndThePrompt();
     void treeHoldsTheBoardsCategoriesAndForums();
     void jetMainArchiveIsConvertedBehindTheProgressForm();
+    void cancelledConversionKeepsTheJetFileAndSaysSo();
     void viewStateFollowsEveryTransition();
     void tabKeyFollowsTheTopBarsOrder();
     void rightClickShowsTheWindowsMenu();
@@ -77,14 +79,18 @@ private slots:
 
 void WindowTest::failedStartUpShowsTheOneMessageAndEnds_data() {
     QTest::addColumn<QString>("archive");
-    QTest::newRow("no archive") << QString();
-    QTest::newRow("not an archive") << QStringLiteral("garbage");
-    QTest::newRow("archive without FORUM_FORUM") << QStringLiteral("drop-forum");
-    QTest::newRow("Jet file cut short") << QStringLiteral("cut-jet");
+    QTest::addColumn<QString>("reason");  // the words of the second line, beside the file's name
+    QTest::newRow("no archive") << QString() << QStringLiteral("Cannot open the archive");
+    QTest::newRow("not an archive") << QStringLiteral("garbage") << QStringLiteral(" is not an archive");
+    QTest::newRow("archive without FORUM_FORUM") << QStringLiteral("drop-forum")
+                                                 << QStringLiteral(": no such table: FORUM_FORUM");
+    QTest::newRow("Jet file cut short") << QStringLiteral("cut-jet")
+                                        << QStringLiteral(" is not a readable archive: its catalog cannot be read");
 }
 
 void WindowTest::failedStartUpShowsTheOneMessageAndEnds() {
     QFETCH(QString, archive);
+    QFETCH(QString, reason);
     TempDir folder;
     const std::string path = folder.File("zenta.mdb");
     if (archive == "garbage") {
@@ -105,7 +111,12 @@ void WindowTest::failedStartUpShowsTheOneMessageAndEnds() {
     QVERIFY(ReadFile(path) == before);
     QVERIFY(status != 0);
     QCOMPARE(messages.messages.size(), size_t(1));
-    QCOMPARE(messages.messages[0].text, kNoArchive);
+    // The one message, and under it the file and what is wrong with it.
+    const QStringList lines = messages.messages[0].text.split(u'\r');
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[0], kNoArchive);
+    QVERIFY2(lines[1].contains('"' + QString::fromStdString(path) + '"'), qPrintable(lines[1]));
+    QVERIFY2(lines[1].contains(reason), qPrintable(lines[1]));
     QVERIFY(NoWindowShown());
     QVERIFY(zenta::index.isNull());
 }
@@ -190,6 +201,32 @@ void WindowTest::jetMainArchiveIsConvertedBehindTheProgressForm() {
     QVERIFY(!progress.isVisible());
     QVERIFY(w.TreeView1->topLevelItem(0)->childCount() > 0);
     QVERIFY(std::filesystem::exists(folder.File("zenta.mdb.jet")));
+}
+
+void WindowTest::cancelledConversionKeepsTheJetFileAndSaysSo() {
+    if (!FixturesAvailable()) QSKIP("the shared Jet fixtures are not here");
+    TempDir folder;
+    const std::string path = folder.File("zenta.mdb");
+    std::filesystem::copy_file(FixturePath("sample.mdb"), path);
+    const std::string before = ReadFile(path);
+    Tlogin_dir progress;
+    // The user presses Cancel as soon as the form shows.
+    QTimer user;
+    connect(&user, &QTimer::timeout, this, [&] {
+        if (progress.isVisible() && progress.cancelButton->isEnabled())
+            QTest::mouseClick(progress.cancelButton, Qt::LeftButton);
+    });
+    user.start(0);
+    MessageRecorder messages;
+    Tindex w(QString::fromStdString(folder.path()), &progress);
+    w.FormCreate(&w);
+    QVERIFY(w.TerminationRequested());
+    QCOMPARE(messages.messages.size(), size_t(1));
+    QCOMPARE(messages.messages[0].text,
+             kNoArchive + "\r\"" + QString::fromStdString(path) + "\": the conversion was cancelled");
+    QVERIFY(!progress.isVisible());
+    QVERIFY(ReadFile(path) == before);
+    QVERIFY(!std::filesystem::exists(folder.File("zenta.mdb.jet")));
 }
 
 void WindowTest::viewStateFollowsEveryTransition() {
