@@ -152,7 +152,6 @@ void InfoViewTest::pageDoesNotNavigateOnItsOwnButALinkClickDoes() {
     if (clicked) QTest::mouseClick(view->focusProxy(), Qt::LeftButton, {}, QPoint(20, 60));
     if (moves) {
         QTRY_COMPARE(view->url(), other);
-        QTRY_COMPARE(PageText(view), QStringLiteral("other page"));
     } else {
         QTest::qWait(1500);
         QCOMPARE(view->url(), shown);
