@@ -3,8 +3,12 @@
 // without a network cannot reach; the address box keeps the home address, as a user sees it
 // after start-up), and saves each of the three pages, selected by a click on its tab, as
 // OUTPUT_PREFIX-browser.png, -legman.png and -configure.png. On the Legman page it first
-// clicks the first forum and its newest topic.
+// clicks the first forum and its newest topic. Then it saves the progress form part way as
+// -progress.png, and the box of a start-up on a file that is no archive as -startup-failure.png.
 #include <QApplication>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QTimer>
 #include <QTableView>
 #include <QSignalSpy>
 #include <QTabBar>
@@ -12,8 +16,11 @@
 #include <QTreeWidget>
 
 #include <cstdio>
+#include <fstream>
+#include <memory>
 
 #include "app/error_report.h"
+#include "app/login.h"
 #include "app/main_window.h"
 #include "app/page_control.h"
 #include "browse/page_scheme.h"
@@ -44,6 +51,29 @@ void ShowFirstTopic(zenta::Tindex& window) {
     Settle(window.listinfo);
 }
 
+// Shows the progress form at 40 %, as Add data does, and saves it.
+bool SaveProgressForm(const QString& file) {
+    zenta::Tlogin_dir form;
+    form.ShowProgress(40, 100);
+    QTest::qWait(300);
+    return form.grab().save(file);
+}
+
+// Starts a window on a folder whose zenta.mdb is no archive and saves the box it shows.
+bool SaveStartUpFailure(const QString& folder, const QString& file) {
+    std::ofstream(QString(folder + "/zenta.mdb").toStdString()) << "This is not a data base.";
+    bool saved = false;
+    QTimer::singleShot(800, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            saved = box->grab().save(file);
+            box->accept();
+        }
+    });
+    zenta::Tindex window(folder, nullptr);
+    window.FormCreate(&window);
+    return saved;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -54,11 +84,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication::setApplicationName(QStringLiteral("Zenta"));
-    zenta::MessageRecorder messages;
+    auto messages = std::make_unique<zenta::MessageRecorder>();
     zenta::Tindex window(QString::fromLocal8Bit(argv[1]), nullptr);
     window.FormCreate(&window);
     if (window.TerminationRequested()) {
-        std::fprintf(stderr, "start-up failed: %s\n", qPrintable(messages.messages.at(0).text));
+        std::fprintf(stderr, "start-up failed: %s\n", qPrintable(messages->messages.at(0).text));
         return 1;
     }
     window.show();
@@ -77,5 +107,8 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    return 0;
+    const QString prefix = QString::fromLocal8Bit(argv[3]);
+    if (!SaveProgressForm(prefix + "-progress.png")) return 1;
+    messages.reset();  // the real box, to be seen
+    return SaveStartUpFailure(QString::fromLocal8Bit(argv[1]) + "/broken", prefix + "-startup-failure.png") ? 0 : 1;
 }
