@@ -56,6 +56,15 @@ struct AddDataWindow : StartedWindow {
     ScopedEnvironment environment;
 };
 
+// A native source of many rows, so that the copy reports progress several times (batches
+// of 20,000 source rows); its path in `dir`.
+std::string ManyRows(const TempDir& dir) {
+    const std::string source = dir.File("board.mdb");
+    if (RunCli("generate '" + source + "' --topics 30000 --replies 60000") != 0)
+        QTest::qFail("zenta-cli generate failed", __FILE__, __LINE__);
+    return source;
+}
+
 }  // namespace
 
 class AddDataTest : public QObject {
@@ -116,10 +125,8 @@ void AddDataTest::jetSourcesPlainAndCompressedAreMergedOnce() {
 }
 
 void AddDataTest::windowIsDisabledOnlyDuringTheCopyWithProgressShown() {
-    // A native source of many rows, so that the copy reports progress several times.
     TempDir dir;
-    const std::string source = dir.File("board.mdb");
-    QCOMPARE(RunCli("generate '" + source + "' --topics 30000 --replies 60000"), 0);
+    const std::string source = ManyRows(dir);
     Tlogin_dir progress;
     AddDataWindow w(QString::fromStdString(source), kSmallBoard, &progress);
     // Samples taken while the copy runs (after the waiting message, before the closing one).
@@ -147,8 +154,7 @@ void AddDataTest::windowIsDisabledOnlyDuringTheCopyWithProgressShown() {
 
 void AddDataTest::cancelKeepsWholeBatchesAndListsEachTable() {
     TempDir dir;
-    const std::string source = dir.File("board.mdb");
-    QCOMPARE(RunCli("generate '" + source + "' --topics 30000 --replies 60000"), 0);
+    const std::string source = ManyRows(dir);
     Tlogin_dir progress;
     AddDataWindow w(QString::fromStdString(source), kSmallBoard, &progress);
     const char* tables[] = {"FORUM_CATEGORY", "FORUM_FORUM", "FORUM_MEMBERS", "FORUM_REPLY", "FORUM_TOPICS"};
