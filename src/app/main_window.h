@@ -33,6 +33,7 @@ namespace zenta {
 class PageControl;
 class RadioGroup;
 class ReadingAids;
+class SiteLinkList;
 class StatusPanel;
 class Tlogin_dir;
 class TopicListModel;
@@ -68,7 +69,7 @@ public:
     void SpeedButton2Click(QObject* Sender);
     void DBGrid1CellClick(QObject* Sender);
     // Shows the topic's page in the info view; false when the archive has no such topic.
-    bool ShowTopic(std::int64_t topicId);
+    bool ShowTopic(const Value& topicId);
     // The topic whose page the info view shows (0: none yet).
     std::int64_t shownTopic = 0;
 
@@ -122,7 +123,7 @@ public:
     // Configure page.
     QWidget* TabSheet3;
     QLabel* Label3;
-    QListWidget* linkto;
+    SiteLinkList* linkto;
     QPlainTextEdit* Memo1;
 
     QMenu* PopupMenu1;
@@ -159,6 +160,8 @@ private:
     void CreateTopicList();
     void BindBrowserEvents(WebBrowser* browser);
     void PlaceTopBar();
+    // Ends a failed start-up with the message.
+    void FailStartUp(const QString& message);
 
     QString named_;
     std::vector<std::string> places_;

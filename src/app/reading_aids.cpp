@@ -210,7 +210,7 @@ void ReadingAids::ShowFavourites() {
 
 void ReadingAids::OpenFavourite(qint64 topicId) {
     window_.PageControl1->setCurrentIndex(1);
-    window_.ShowTopic(topicId);
+    window_.ShowTopic(Value::Integer(topicId));
 }
 
 bool ReadingAids::eventFilter(QObject* watched, QEvent* event) {

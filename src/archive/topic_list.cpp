@@ -157,12 +157,12 @@ bool SearchTopics(Query& rs, Connection& connection, SearchBy by, const std::str
     return true;
 }
 
-void OpenTopicRow(Query& rs, Connection& connection, std::int64_t topicId) {
+void OpenTopicRow(Query& rs, Connection& connection, const Value& topicId) {
     Reset(rs, connection);
     rs.SQL().Add(ListingSelect());
     rs.SQL().Add(kListingJoin);
     rs.SQL().Add("(T_AUTHOR=MEMBER_ID) and (TOPIC_ID=?)");
-    rs.Parameters() = {Value::Integer(topicId)};
+    rs.Parameters() = {topicId};
     rs.Open();
 }
 

@@ -65,8 +65,12 @@ bool SearchTopics(Query& rs, Connection& connection, SearchBy by, const std::str
                   const TopicKeyRange& range = {});
 
 // Fills `rs` with the topic row of one topic, as a listing would show it: no row when there
-// is no such topic or its author has no member row.
-void OpenTopicRow(Query& rs, Connection& connection, std::int64_t topicId);
+// is no such topic or its author has no member row. The key is compared as it is given, so a
+// real number or a text key finds its row too.
+void OpenTopicRow(Query& rs, Connection& connection, const Value& topicId);
+inline void OpenTopicRow(Query& rs, Connection& connection, std::int64_t topicId) {
+    OpenTopicRow(rs, connection, Value::Integer(topicId));
+}
 
 // The current row of an open topic list, by position.
 TopicRow ReadTopicRow(const Query& rs);

@@ -7,8 +7,14 @@
 // typed: OUTPUT_PREFIX-find.png (the find bar with matches), -zoom.png (the topic page at
 // 150 %) and -favourites.png (the list after two topics were marked). With --only-legman it
 // saves the Legman page alone, as OUTPUT_PREFIX.png (for a run at another screen scale).
+// Last it saves the progress form part way as -progress.png, and the box of a start-up on a
+// file that is no archive (broken/zenta.mdb beside ARCHIVE) as -startup-failure.png.
 #include <QApplication>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QTimer>
 #include <QTableView>
 #include <QSignalSpy>
 #include <QTabBar>
@@ -16,11 +22,14 @@
 #include <QTreeWidget>
 
 #include <cstdio>
+#include <fstream>
+#include <memory>
 #include <string>
 
 #include "app/error_report.h"
 #include "app/favourites_list.h"
 #include "app/find_bar.h"
+#include "app/login.h"
 #include "app/main_window.h"
 #include "app/reading_aids.h"
 #include "app/page_control.h"
@@ -94,6 +103,29 @@ bool TakeReadingAids(zenta::Tindex& window, const QString& prefix) {
     return Save(*window.aids->favouritesList, prefix + "-favourites.png");
 }
 
+// Shows the progress form at 40 %, as Add data does, and saves it.
+bool SaveProgressForm(const QString& file) {
+    zenta::Tlogin_dir form;
+    form.ShowProgress(40, 100);
+    QTest::qWait(300);
+    return form.grab().save(file);
+}
+
+// Starts a window on a folder whose zenta.mdb is no archive and saves the box it shows.
+bool SaveStartUpFailure(const QString& folder, const QString& file) {
+    std::ofstream(QString(folder + "/zenta.mdb").toStdString()) << "This is not a data base.";
+    bool saved = false;
+    QTimer::singleShot(800, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            saved = box->grab().save(file);
+            box->accept();
+        }
+    });
+    zenta::Tindex window(folder + "/zenta.mdb", {}, nullptr);
+    window.FormCreate(&window);
+    return saved;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -105,11 +137,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication::setApplicationName(QStringLiteral("Zenta"));
-    zenta::MessageRecorder messages;
+    auto messages = std::make_unique<zenta::MessageRecorder>();
     zenta::Tindex window(QString::fromLocal8Bit(argv[1]), {}, nullptr);
     window.FormCreate(&window);
     if (window.TerminationRequested()) {
-        std::fprintf(stderr, "start-up failed: %s\n", qPrintable(messages.messages.at(0).text));
+        std::fprintf(stderr, "start-up failed: %s\n", qPrintable(messages->messages.at(0).text));
         return 1;
     }
     window.show();
@@ -132,5 +164,9 @@ int main(int argc, char** argv) {
         if (!Save(window, prefix + "-" + names[page] + ".png")) return 1;
     }
     // The Legman page is on top now, a topic shown.
-    return TakeReadingAids(window, prefix) ? 0 : 1;
+    if (!TakeReadingAids(window, prefix)) return 1;
+    if (!SaveProgressForm(prefix + "-progress.png")) return 1;
+    messages.reset();  // the real box, to be seen
+    const QString broken = QFileInfo(QString::fromLocal8Bit(argv[1])).absolutePath() + "/broken";
+    return SaveStartUpFailure(broken, prefix + "-startup-failure.png") ? 0 : 1;
 }

@@ -26,6 +26,7 @@
 #include "app/page_control.h"
 #include "app/program.h"
 #include "app/radio_group.h"
+#include "app/site_link_list.h"
 #include "app/status_panel.h"
 #include "base/version.h"
 #include "browse/web_browser.h"
@@ -71,6 +72,7 @@ private slots:
     void startedWindowShowsTheBrowserPageAndThePrompt();
     void treeHoldsTheBoardsCategoriesAndForums();
     void jetMainArchiveIsConvertedBehindTheProgressForm();
+    void cancelledConversionKeepsTheJetFileAndSaysSo();
     void viewStateFollowsEveryTransition();
     void tabKeyFollowsTheTopBarsOrder();
     void rightClickShowsTheWindowsMenu();
@@ -206,6 +208,32 @@ void WindowTest::jetMainArchiveIsConvertedBehindTheProgressForm() {
     QVERIFY(!progress.isVisible());
     QVERIFY(w.TreeView1->topLevelItem(0)->childCount() > 0);
     QVERIFY(std::filesystem::exists(folder.File("zenta.mdb.jet")));
+}
+
+void WindowTest::cancelledConversionKeepsTheJetFileAndSaysSo() {
+    if (!FixturesAvailable()) QSKIP("the shared Jet fixtures are not here");
+    TempDir folder;
+    const std::string path = folder.File("zenta.mdb");
+    std::filesystem::copy_file(FixturePath("sample.mdb"), path);
+    const std::string before = ReadFile(path);
+    Tlogin_dir progress;
+    // The user presses Cancel as soon as the form shows.
+    QTimer user;
+    connect(&user, &QTimer::timeout, this, [&] {
+        if (progress.isVisible() && progress.cancelButton->isEnabled())
+            QTest::mouseClick(progress.cancelButton, Qt::LeftButton);
+    });
+    user.start(0);
+    MessageRecorder messages;
+    Tindex w(QString::fromStdString(folder.File("zenta.mdb")), {}, &progress);
+    w.FormCreate(&w);
+    QVERIFY(w.TerminationRequested());
+    QCOMPARE(messages.messages.size(), size_t(1));
+    QCOMPARE(messages.messages[0].text,
+             kNoArchive + "\r\"" + QString::fromStdString(path) + "\": the conversion was cancelled");
+    QVERIFY(!progress.isVisible());
+    QVERIFY(ReadFile(path) == before);
+    QVERIFY(!std::filesystem::exists(folder.File("zenta.mdb.jet")));
 }
 
 void WindowTest::viewStateFollowsEveryTransition() {
