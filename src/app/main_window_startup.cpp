@@ -52,10 +52,13 @@ void Tindex::FormCreate(QObject* /*Sender*/) {
             if (login_dir->CancelRequested()) throw Error("the conversion was cancelled");
         });
         if (login_dir) login_dir->hide();
-        OpenMainArchive(ADOConnection1, files.mainArchive);
+        // Read first and opened for writing (which moves it to the write-ahead log) only once the
+        // tree is built, so that a start-up that fails leaves the file as it was.
+        OpenMainArchive(ADOConnection1, files.mainArchive, Access::ReadOnly);
         // Built apart and copied whole, so a partly built tree is never seen.
         TreeNode root;
         BuildCategoryTree(ADOConnection1, root);
+        OpenMainArchive(ADOConnection1, files.mainArchive);
         auto* top = new QTreeWidgetItem({QString::fromStdString(FromNarrow(root.caption))});
         CopyNodes(root, top);
         TreeView1->addTopLevelItem(top);

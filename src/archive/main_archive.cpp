@@ -107,8 +107,8 @@ std::string LocateMainArchive(const std::vector<std::string>& places) {
     throw Error("No main archive in any place looked at: " + looked);
 }
 
-void OpenMainArchive(Connection& connection, const std::string& path) {
-    connection.Open(path);
+void OpenMainArchive(Connection& connection, const std::string& path, Access access) {
+    connection.Open(path, access);
     try {
         CheckArchiveTables(connection.handle(), path);
     } catch (...) {

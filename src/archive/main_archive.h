@@ -5,11 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "archive/connection.h"
 #include "archive/jet_conversion.h"
 
 namespace zenta {
-
-class Connection;
 
 // The main archive of the folder `dir`: dir/zenta.mdb.
 std::string MainArchivePath(const std::string& dir);
@@ -25,11 +24,11 @@ std::string FindMainArchive(const std::vector<std::string>& places);
 // As FindMainArchive, but none raises Error naming every place looked at.
 std::string LocateMainArchive(const std::vector<std::string>& places);
 
-// Opens the main archive at `path` read-write (read-only when it cannot be written) and
+// Opens the main archive at `path` read-write (read-only when asked, or when it cannot be written) and
 // checks that each of the five tables it has is a real table. A failure raises Error whose
 // message is the reason to show under the start-up message: the file and the engine's words,
 // e.g. "\"/x/zenta.mdb\" is not a readable archive: FORUM_REPLY is not a table".
-void OpenMainArchive(Connection& connection, const std::string& path);
+void OpenMainArchive(Connection& connection, const std::string& path, Access access = Access::ReadWrite);
 
 // When `path` is a Jet file, converts it into a native archive under the same name and keeps
 // the original beside it byte for byte as NAME.jet (or the first free name NAME.N.jet).
