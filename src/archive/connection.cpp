@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include "archive/archive_format.h"
+#include "archive/content_fts.h"
 #include "archive/jet_functions.h"
 #include "base/errors.h"
 
@@ -32,6 +33,12 @@ void Connection::Open(const std::string& path) {
         throw DatabaseError("\"" + path + "\" is not a readable archive: " + message);
     }
     RegisterJetFunctions(db);
+    try {
+        RegisterContentFts(db);
+    } catch (...) {
+        sqlite3_close(db);
+        throw;
+    }
     db_ = db;
     path_ = path;
 }

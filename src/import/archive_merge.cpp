@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "archive/connection.h"
+#include "archive/content_index.h"
 #include "archive/schema.h"
 #include "base/trim.h"
 #include "base/value.h"
@@ -140,6 +141,8 @@ public:
         }
         Statement insert(db_, "INSERT INTO " + QuotedName(copy_.table) + " (" + names + ") VALUES (" + marks + ")");
         if (!insert) return Fail(insert.message());
+        ContentIndexWriter contentIndex(db_, copy_.table);
+        contentIndex_ = &contentIndex;
         const std::int64_t batchRows = std::max<std::int64_t>(1, options.batchRows);
         std::int64_t done = 0;
         while (Begin()) {
@@ -173,6 +176,15 @@ private:
         sqlite3_reset(insert);
         switch (ClassifyInsert(rc == SQLITE_DONE ? rc : extended)) {
             case RowOutcome::Added:
+                // The row and its index entries are one: the batch is dropped if indexing fails.
+                try {
+                    contentIndex_->Add(sqlite3_last_insert_rowid(db_));
+                } catch (const std::exception& e) {
+                    Fail(e.what());
+                    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+                    pending_ = 0;
+                    return false;
+                }
                 ++pending_;
                 return true;
             case RowOutcome::AlreadyPresent:
@@ -217,6 +229,7 @@ private:
 
     sqlite3* db_;
     TableCopy& copy_;
+    ContentIndexWriter* contentIndex_ = nullptr;  // of the current Run
     std::int64_t pending_ = 0;
 };
 

@@ -1,0 +1,221 @@
+#include "archive/content_index.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <array>
+#include <climits>
+
+#include "archive/content_fts.h"
+#include "archive/schema.h"
+#include "base/errors.h"
+
+namespace zenta {
+namespace {
+
+// One indexed table: its key, the columns indexed, the index table and its row in the state.
+struct IndexedTable {
+    const char* name;
+    const char* key;
+    const char* columns;
+    const char* index;
+};
+
+constexpr std::array<IndexedTable, 2> kIndexedTables = {{
+    {"FORUM_TOPICS", "TOPIC_ID", "t_subject, t_message", "topic_words"},
+    {"FORUM_REPLY", "REPLY_ID", "R_MESSAGE", "reply_words"},
+}};
+
+class Statement {
+public:
+    Statement(sqlite3* db, const std::string& sql) {
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt_, nullptr) != SQLITE_OK)
+            throw DatabaseError(sqlite3_errmsg(db));
+    }
+    ~Statement() { sqlite3_finalize(stmt_); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    Statement& Bind(int at, std::int64_t value) {
+        sqlite3_bind_int64(stmt_, at, value);
+        return *this;
+    }
+    Statement& Bind(int at, const char* value) {
+        sqlite3_bind_text(stmt_, at, value, -1, SQLITE_STATIC);
+        return *this;
+    }
+    // True when a row came; raises on an error.
+    bool Step() {
+        int rc = sqlite3_step(stmt_);
+        if (rc == SQLITE_ROW) return true;
+        if (rc != SQLITE_DONE) throw DatabaseError(sqlite3_errmsg(sqlite3_db_handle(stmt_)));
+        return false;
+    }
+    void Run() {
+        Step();
+        sqlite3_reset(stmt_);
+    }
+    std::int64_t Integer(int column) const { return sqlite3_column_int64(stmt_, column); }
+    void Reset() { sqlite3_reset(stmt_); }
+
+private:
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
+std::int64_t Scalar(sqlite3* db, const std::string& sql) {
+    Statement statement(db, sql);
+    return statement.Step() ? statement.Integer(0) : 0;
+}
+
+// How far one table is indexed: every key up to `indexedTo`, or all keys when complete.
+struct TableState {
+    std::int64_t indexedTo = INT64_MIN;
+    bool complete = false;
+};
+
+TableState ReadState(sqlite3* db, const IndexedTable& table) {
+    Statement read(db, "SELECT indexed_to, complete FROM content_index_state WHERE source = ?");
+    read.Bind(1, table.name);
+    TableState state;
+    if (read.Step()) state = {read.Integer(0), read.Integer(1) != 0};
+    return state;
+}
+
+bool HasColumns(sqlite3* db, const IndexedTable& table) {
+    sqlite3_stmt* probe = nullptr;
+    std::string sql = std::string("SELECT ") + table.key + ", " + table.columns + " FROM " + table.name;
+    int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &probe, nullptr);
+    sqlite3_finalize(probe);
+    return rc == SQLITE_OK;
+}
+
+// Rolls back an open transaction when an error leaves a batch part way.
+class Transaction {
+public:
+    explicit Transaction(sqlite3* db) : db_(db) { ExecuteStatements(db_, "BEGIN IMMEDIATE"); }
+    ~Transaction() {
+        if (!done_ && !sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    void Commit() {
+        ExecuteStatements(db_, "COMMIT");
+        done_ = true;
+    }
+
+private:
+    sqlite3* db_;
+    bool done_ = false;
+};
+
+}  // namespace
+
+bool HasContentIndex(sqlite3* db) {
+    return Scalar(db, "SELECT count(*) FROM sqlite_master WHERE name IN ('topic_words', 'reply_words', "
+                      "'content_index_state')") == 3;
+}
+
+ContentIndexProgress ReadContentIndexProgress(sqlite3* db) {
+    ContentIndexProgress progress;
+    bool has = HasContentIndex(db);
+    progress.complete = has;
+    for (const IndexedTable& table : kIndexedTables) {
+        std::string count = std::string("SELECT count(*) FROM ") + table.name;
+        progress.total += Scalar(db, count);
+        TableState state = has ? ReadState(db, table) : TableState{};
+        progress.complete = progress.complete && state.complete;
+        if (state.complete)
+            progress.done += Scalar(db, count);
+        else if (has)
+            progress.done += Scalar(db, count + " WHERE " + table.key + " <= " + std::to_string(state.indexedTo));
+    }
+    return progress;
+}
+
+void CreateContentIndex(sqlite3* db) {
+    RegisterContentFts(db);
+    for (const IndexedTable& table : kIndexedTables) {
+        if (!HasColumns(db, table))
+            throw Error(std::string("The archive's ") + table.name + " lacks the columns " + table.columns +
+                        ", which the content search reads");
+    }
+    ExecuteStatements(db, "CREATE TABLE IF NOT EXISTS content_index_state (source TEXT PRIMARY KEY, "
+                          "indexed_to INTEGER NOT NULL, complete INTEGER NOT NULL)");
+    for (const IndexedTable& table : kIndexedTables) {
+        // The pairs hold positions (phrases need them); no column sizes, as no rank reads them.
+        ExecuteStatements(db, std::string("CREATE VIRTUAL TABLE IF NOT EXISTS ") + table.index + " USING fts5(" +
+                                  table.columns + ", content='" + table.name + "', content_rowid='" + table.key +
+                                  "', tokenize='zenta_pairs', columnsize=0)");
+        ExecuteStatements(db, std::string("INSERT OR IGNORE INTO content_index_state VALUES ('") + table.name +
+                                  "', " + std::to_string(INT64_MIN) + ", 0)");
+    }
+}
+
+bool BuildContentIndex(sqlite3* db, const ContentIndexBuild& build) {
+    {
+        Transaction transaction(db);
+        CreateContentIndex(db);
+        transaction.Commit();
+    }
+    ContentIndexProgress progress = ReadContentIndexProgress(db);
+    const std::int64_t batch = std::max<std::int64_t>(1, build.batchTexts);
+    for (const IndexedTable& table : kIndexedTables) {
+        const std::string name = table.name, key = table.key;
+        Statement next(db, "SELECT count(*), max(" + key + ") FROM (SELECT " + key + " FROM " + name + " WHERE " +
+                               key + " > ? ORDER BY " + key + " LIMIT ?)");
+        Statement index(db, std::string("INSERT INTO ") + table.index + "(rowid, " + table.columns + ") SELECT " +
+                                key + ", " + table.columns + " FROM " + name + " WHERE " + key + " > ? AND " + key +
+                                " <= ?");
+        Statement advance(db, "UPDATE content_index_state SET indexed_to = ?, complete = ? WHERE source = ?");
+        for (;;) {
+            if (build.stop && build.stop->load()) return false;
+            Transaction transaction(db);
+            TableState state = ReadState(db, table);
+            if (state.complete) break;
+            next.Bind(1, state.indexedTo).Bind(2, batch);
+            next.Step();
+            std::int64_t rows = next.Integer(0);
+            std::int64_t last = rows > 0 ? next.Integer(1) : state.indexedTo;
+            next.Reset();
+            if (rows > 0) index.Bind(1, state.indexedTo).Bind(2, last).Run();
+            advance.Bind(1, last).Bind(2, rows < batch ? 1 : 0).Bind(3, table.name).Run();
+            transaction.Commit();
+            progress.done += rows;
+            if (build.progress) build.progress(progress);
+            if (rows < batch) break;
+        }
+    }
+    return true;
+}
+
+struct ContentIndexWriter::Statements {
+    const IndexedTable* table = nullptr;
+    sqlite3* db = nullptr;
+    std::unique_ptr<Statement> state, index;
+};
+
+ContentIndexWriter::ContentIndexWriter(sqlite3* db, const std::string& table) {
+    if (!HasContentIndex(db)) return;
+    for (const IndexedTable& indexed : kIndexedTables) {
+        if (sqlite3_stricmp(indexed.name, table.c_str()) != 0) continue;
+        auto statements = std::make_unique<Statements>();
+        statements->table = &indexed;
+        statements->db = db;
+        statements->state = std::make_unique<Statement>(
+            db, "SELECT complete OR indexed_to >= ? FROM content_index_state WHERE source = ?");
+        statements->index = std::make_unique<Statement>(
+            db, std::string("INSERT INTO ") + indexed.index + "(rowid, " + indexed.columns + ") SELECT " +
+                    indexed.key + ", " + indexed.columns + " FROM " + indexed.name + " WHERE " + indexed.key + " = ?");
+        statements_ = std::move(statements);
+    }
+}
+
+ContentIndexWriter::~ContentIndexWriter() = default;
+
+void ContentIndexWriter::Add(std::int64_t rowid) {
+    if (!statements_) return;
+    Statement& state = *statements_->state;
+    state.Bind(1, rowid).Bind(2, statements_->table->name);
+    bool covered = state.Step() && state.Integer(0) != 0;
+    state.Reset();
+    if (covered) statements_->index->Bind(1, rowid).Run();
+}
+
+}  // namespace zenta
