@@ -32,12 +32,9 @@ int CreatePairs(void*, const char**, int, Fts5Tokenizer** tokenizer) {
 
 void DeletePairs(Fts5Tokenizer*) {}
 
-int Tokenize(Fts5Tokenizer*, void* context, int flags, const char* data, int size,
-             int (*token)(void*, int, const char*, int, int, int)) {
-    std::string_view text(data, static_cast<std::size_t>(size));
-    // A query's last character stands alone only when it is the whole word: the phrase of a
-    // longer word is its pairs.
-    const bool query = (flags & FTS5_TOKENIZE_QUERY) != 0;
+// Calls `token` with each token of the text and its byte range, until it fails.
+template <class Visit>
+int Tokens(std::string_view text, bool query, Visit&& token) {
     char pair[8];
     for (std::size_t at = 0; at < text.size();) {
         if (IsBlank(static_cast<unsigned char>(text[at]))) {
@@ -48,6 +45,8 @@ int Tokenize(Fts5Tokenizer*, void* context, int flags, const char* data, int siz
         std::size_t next = at + first;
         bool alone = next >= text.size() || IsBlank(static_cast<unsigned char>(text[next]));
         std::size_t length = first + (alone ? 0 : CharacterLength(text, next));
+        // A query's last character stands alone only when it is the whole word: the phrase of
+        // a longer word is its pairs.
         if (alone && query && at > 0 && !IsBlank(static_cast<unsigned char>(text[at - 1]))) {
             at = next;
             continue;
@@ -56,11 +55,19 @@ int Tokenize(Fts5Tokenizer*, void* context, int flags, const char* data, int siz
             char c = text[at + i];
             pair[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
         }
-        int rc = token(context, 0, pair, static_cast<int>(length), static_cast<int>(at), static_cast<int>(at + length));
-        if (rc != SQLITE_OK) return rc;
+        if (int rc = token(std::string_view(pair, length), at, at + length); rc != SQLITE_OK) return rc;
         at = next;
     }
     return SQLITE_OK;
+}
+
+int Tokenize(Fts5Tokenizer*, void* context, int flags, const char* data, int size,
+             int (*token)(void*, int, const char*, int, int, int)) {
+    return Tokens(std::string_view(data, static_cast<std::size_t>(size)), (flags & FTS5_TOKENIZE_QUERY) != 0,
+                  [&](std::string_view pair, std::size_t begin, std::size_t end) {
+                      return token(context, 0, pair.data(), static_cast<int>(pair.size()), static_cast<int>(begin),
+                                   static_cast<int>(end));
+                  });
 }
 
 void Hits(const Fts5ExtensionApi* api, Fts5Context* fts, sqlite3_context* result, int, sqlite3_value**) {
@@ -88,6 +95,13 @@ void RegisterContentFts(sqlite3* db) {
         throw DatabaseError(sqlite3_errmsg(db));
     if (api->xCreateFunction(api, "zenta_hits", nullptr, Hits, nullptr) != SQLITE_OK)
         throw DatabaseError(sqlite3_errmsg(db));
+}
+
+void ForEachContentToken(std::string_view text, const std::function<void(std::string_view token)>& visit) {
+    Tokens(text, false, [&](std::string_view pair, std::size_t, std::size_t) {
+        visit(pair);
+        return SQLITE_OK;
+    });
 }
 
 }  // namespace zenta

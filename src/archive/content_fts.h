@@ -9,6 +9,9 @@
 // word breaks, and words of two characters, the most common Chinese queries, are one token.
 #pragma once
 
+#include <functional>
+#include <string_view>
+
 struct sqlite3;
 
 namespace zenta {
@@ -18,5 +21,8 @@ namespace zenta {
 // zenta_hits gives, for the current row of a MATCH query, every occurrence of its phrases as
 // a blob of 32-bit triples in the machine's order: phrase, column, position (in tokens).
 void RegisterContentFts(sqlite3* db);
+
+// The tokens the tokenizer gives a text being indexed, in order (the n-th at position n).
+void ForEachContentToken(std::string_view text, const std::function<void(std::string_view token)>& visit);
 
 }  // namespace zenta

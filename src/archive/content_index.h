@@ -32,8 +32,13 @@ ContentIndexProgress ReadContentIndexProgress(sqlite3* db);
 // the index reads raises Error.
 void CreateContentIndex(sqlite3* db);
 
+// Checks that the index is sound and in step with the texts: the engine's own check of both
+// tables, then every token of every text at its place in the index and nothing else. Returns
+// what is wrong, empty when all is well (an incomplete index is not in step). Reads it all.
+std::string CheckContentIndex(sqlite3* db);
+
 struct ContentIndexBuild {
-    std::int64_t batchTexts = 5000;                     // texts per committed batch
+    std::int64_t batchTexts = 20000;                    // texts per committed batch
     const std::atomic<bool>* stop = nullptr;            // checked between batches
     std::function<void(const ContentIndexProgress&)> progress;  // after every batch
 };
