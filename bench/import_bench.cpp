@@ -13,6 +13,7 @@
 #include <stdexcept>
 
 #include "archive/connection.h"
+#include "archive/content_index.h"
 #include "archive/schema.h"
 #include "import/archive_merge.h"
 #include "import/unpack_archive.h"
@@ -116,15 +117,31 @@ std::string HalfOfTheReplies(const std::string& source) {
     return path;
 }
 
-// Runs `merge` from the million-reply source into a fresh copy of the half main archive at
-// each iteration (the copy untimed).
+// The half main archive with its content index complete, made once.
+std::string HalfWithContentIndex(const std::string& half) {
+    const std::string path = CacheFile("merge-main-half-indexed.mdb");
+    if (std::filesystem::exists(path)) return path;
+    const std::string building = path + ".part";
+    std::filesystem::copy_file(half, building, std::filesystem::copy_options::overwrite_existing);
+    {
+        Connection connection(building);
+        BuildContentIndex(connection.handle());
+    }
+    std::filesystem::rename(building, path);
+    return path;
+}
+
+// Runs `merge` from the million-reply source into a fresh copy of the half main archive (with
+// its content index when asked) at each iteration (the copy untimed).
 void TimeMerges(benchmark::State& state,
-                const std::function<void(const std::string& main, const std::string& source)>& merge) {
+                const std::function<void(const std::string& main, const std::string& source)>& merge,
+                bool withContentIndex = false) {
     BoardShape shape;
     shape.topics = 100000;
     shape.replies = 1000000;
     const std::string source = bench::CachedArchive("merge-1m-replies", shape).path;
-    const std::string half = HalfOfTheReplies(source);
+    std::string half = HalfOfTheReplies(source);
+    if (withContentIndex) half = HalfWithContentIndex(half);
     const std::string main = CacheFile("merge-main.mdb");
     for (auto _ : state) {
         state.PauseTiming();
@@ -135,7 +152,7 @@ void TimeMerges(benchmark::State& state,
     std::filesystem::remove(main);
 }
 
-void MergeMillionReplies(benchmark::State& state) {
+void MergeReplies(benchmark::State& state, bool withContentIndex) {
     std::int64_t sourceRows = 0;
     std::int64_t added = 0;
     TimeMerges(state, [&](const std::string& main, const std::string& source) {
@@ -147,13 +164,18 @@ void MergeMillionReplies(benchmark::State& state) {
             sourceRows += copy.sourceRows;
             added += copy.added;
         }
-    });
+    }, withContentIndex);
     state.counters["source_rows"] = static_cast<double>(sourceRows);
     state.counters["added"] = static_cast<double>(added);
     state.counters["rows_per_s"] =
         benchmark::Counter(static_cast<double>(sourceRows) * state.iterations(), benchmark::Counter::kIsRate);
 }
+void MergeMillionReplies(benchmark::State& state) { MergeReplies(state, false); }
 BENCHMARK(MergeMillionReplies)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(2);
+
+// The same merge into a main archive with its content index, which the merge keeps in step.
+void MergeMillionRepliesIndexed(benchmark::State& state) { MergeReplies(state, true); }
+BENCHMARK(MergeMillionRepliesIndexed)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(2);
 
 // The limit: the sqlite3 shell appending the same rows, one INSERT OR IGNORE ... SELECT a table,
 // in one transaction.
