@@ -2,7 +2,6 @@
 // content index (bench/run builds it once with `zenta-cli index`, timed): the first 50 ranked
 // topics with their snippets and every match, beside the engine's bare scan of the same texts.
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
 
 #include "archive/connection.h"
 #include "archive/content_search.h"
@@ -42,9 +41,8 @@ void ContentSearch(benchmark::State& state, const char* words) {
     if (rows < 0) state.counters["matches"] = static_cast<double>(matches);
     state.counters["rows"] = static_cast<double>(read);
 }
-#define CONTENT_SEARCH(name, words)                                                                       \
-    BENCHMARK_CAPTURE(ContentSearch, name, words)->Arg(kScreenRows)->ArgName("rows")->Unit(                \
-        benchmark::kMillisecond)
+#define CONTENT_SEARCH(name, words) \
+    BENCHMARK_CAPTURE(ContentSearch, name, words)->Arg(kScreenRows)->ArgName("rows")->Unit(benchmark::kMillisecond)
 CONTENT_SEARCH(two_characters, "死锁");
 CONTENT_SEARCH(two_characters_common, "线程");
 CONTENT_SEARCH(four_characters, "存储过程");
@@ -65,23 +63,13 @@ BENCHMARK_CAPTURE(ContentSearch, rare_every_match, "死锁")
 // The anchor: the engine alone counting the topics whose title, message or a reply holds the
 // word, by `instr` over the ASCII-lower-cased texts (a `like` scan for one word).
 void BareContentScan(benchmark::State& state, const char* word) {
-    Connection connection(IndexedBoard());
-    sqlite3_stmt* stmt = nullptr;
-    const char* sql =
-        "SELECT count(*) FROM (SELECT TOPIC_ID FROM FORUM_TOPICS WHERE instr(lower(t_subject), ?1) "
-        "OR instr(lower(t_message), ?1) UNION SELECT TOPIC_ID FROM FORUM_REPLY WHERE instr(lower(R_MESSAGE), ?1))";
-    if (sqlite3_prepare_v2(connection.handle(), sql, -1, &stmt, nullptr) != SQLITE_OK)
-        return state.SkipWithError(sqlite3_errmsg(connection.handle()));
     std::string lower = word;
     for (char& c : lower) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    sqlite3_bind_text(stmt, 1, lower.c_str(), -1, SQLITE_TRANSIENT);
-    std::int64_t count = 0;
-    for (auto _ : state) {
-        sqlite3_reset(stmt);
-        if (sqlite3_step(stmt) == SQLITE_ROW) count = sqlite3_column_int64(stmt, 0);
-    }
-    sqlite3_finalize(stmt);
-    state.counters["matches"] = static_cast<double>(count);
+    BareCount(
+        state, IndexedBoard(),
+        "SELECT count(*) FROM (SELECT TOPIC_ID FROM FORUM_TOPICS WHERE instr(lower(t_subject), ?1) "
+        "OR instr(lower(t_message), ?1) UNION SELECT TOPIC_ID FROM FORUM_REPLY WHERE instr(lower(R_MESSAGE), ?1))",
+        lower, "matches");
 }
 BENCHMARK_CAPTURE(BareContentScan, common, "数据库")->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK_CAPTURE(BareContentScan, rare, "死锁")->Unit(benchmark::kMillisecond)->Iterations(1);

@@ -103,32 +103,32 @@ void Unpack(benchmark::State& state) {
 }
 BENCHMARK(Unpack)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
-// The main archive: the source with every second reply taken out, made once.
-std::string HalfOfTheReplies(const std::string& source) {
-    const std::string path = CacheFile("merge-main-half.mdb");
+// A copy of `from` changed by `prepare`, made once and kept in the cache under `name`.
+std::string CachedCopy(const std::string& name, const std::string& from,
+                       const std::function<void(Connection&)>& prepare) {
+    const std::string path = CacheFile(name);
     if (std::filesystem::exists(path)) return path;
     const std::string building = path + ".part";
-    std::filesystem::copy_file(source, building, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(from, building, std::filesystem::copy_options::overwrite_existing);
     {
         Connection connection(building);
-        ExecuteStatements(connection.handle(), "DELETE FROM FORUM_REPLY WHERE REPLY_ID % 2 = 0; VACUUM;");
+        prepare(connection);
     }
     std::filesystem::rename(building, path);
     return path;
 }
 
-// The half main archive with its content index complete, made once.
+// The main archive: the source with every second reply taken out.
+std::string HalfOfTheReplies(const std::string& source) {
+    return CachedCopy("merge-main-half.mdb", source, [](Connection& connection) {
+        ExecuteStatements(connection.handle(), "DELETE FROM FORUM_REPLY WHERE REPLY_ID % 2 = 0; VACUUM;");
+    });
+}
+
+// The half main archive with its content index complete.
 std::string HalfWithContentIndex(const std::string& half) {
-    const std::string path = CacheFile("merge-main-half-indexed.mdb");
-    if (std::filesystem::exists(path)) return path;
-    const std::string building = path + ".part";
-    std::filesystem::copy_file(half, building, std::filesystem::copy_options::overwrite_existing);
-    {
-        Connection connection(building);
-        BuildContentIndex(connection.handle());
-    }
-    std::filesystem::rename(building, path);
-    return path;
+    return CachedCopy("merge-main-half-indexed.mdb", half,
+                      [](Connection& connection) { BuildContentIndex(connection.handle()); });
 }
 
 // Runs `merge` from the million-reply source into a fresh copy of the half main archive (with
@@ -155,16 +155,19 @@ void TimeMerges(benchmark::State& state,
 void MergeReplies(benchmark::State& state, bool withContentIndex) {
     std::int64_t sourceRows = 0;
     std::int64_t added = 0;
-    TimeMerges(state, [&](const std::string& main, const std::string& source) {
-        Connection destination(main);
-        Connection from(source);
-        sourceRows = 0;
-        added = 0;
-        for (const TableCopy& copy : MergeArchive(destination, from)) {
-            sourceRows += copy.sourceRows;
-            added += copy.added;
-        }
-    }, withContentIndex);
+    TimeMerges(
+        state,
+        [&](const std::string& main, const std::string& source) {
+            Connection destination(main);
+            Connection from(source);
+            sourceRows = 0;
+            added = 0;
+            for (const TableCopy& copy : MergeArchive(destination, from)) {
+                sourceRows += copy.sourceRows;
+                added += copy.added;
+            }
+        },
+        withContentIndex);
     state.counters["source_rows"] = static_cast<double>(sourceRows);
     state.counters["added"] = static_cast<double>(added);
     state.counters["rows_per_s"] =

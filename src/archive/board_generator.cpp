@@ -34,7 +34,8 @@ public:
     // An index below n drawn with weight 1/(index + 1), the first the most likely.
     size_t ZipfIndex(size_t n) {
         std::vector<double>& sums = zipfSums_[n];
-        for (size_t i = sums.size(); i < n; ++i) sums.push_back((i ? sums.back() : 0.0) + 1.0 / static_cast<double>(i + 1));
+        for (size_t i = sums.size(); i < n; ++i)
+            sums.push_back((i ? sums.back() : 0.0) + 1.0 / static_cast<double>(i + 1));
         double at = static_cast<double>(Next() >> 11) * 0x1.0p-53 * sums.back();
         return std::min(n - 1, static_cast<size_t>(std::upper_bound(sums.begin(), sums.end(), at) - sums.begin()));
     }
@@ -52,26 +53,30 @@ private:
 // as 1/rank (Zipf's law, as in real text), so that a search meets common, middling and rare
 // words as on a real board, code identifiers among them.
 const char* const kChinese[] = {
-    "请问", "如何", "数据库", "控件", "编译", "出错",   "谢谢", "大家", "帮忙",   "看看", "这个", "问题",
-    "怎么", "解决", "窗体", "线程", "内存", "报表",   "字符串", "指针", "组件", "安装", "升级", "版本",
-    "网络", "源代码", "例子", "文件", "打印", "界面", "数组", "函数", "变量", "类型", "转换", "事件",
-    "消息", "循环", "调试", "异常", "连接", "查询", "记录", "字段", "表格", "排序", "释放", "创建",
-    "注册表", "服务器", "客户端", "多线程", "动态链接库", "对象", "属性", "方法", "继承", "接口", "指令",
-    "汇编", "编辑框", "按钮", "菜单", "工具栏", "状态栏", "对话框", "剪贴板", "快捷键", "鼠标", "键盘",
-    "显示器", "分辨率", "图标", "位图", "图像", "声音", "视频", "压缩", "加密", "解密", "算法", "效率",
-    "速度", "优化", "重复", "死锁", "同步", "信号", "管道", "端口", "协议", "邮件", "下载", "上传",
-    "主页", "脚本", "存储过程", "触发器", "索引", "事务", "回滚", "游标", "视图", "主键", "外键",
-    "中文", "乱码", "字体", "颜色", "打包", "发布", "注释", "规范", "教程", "书籍", "面试", "工资",
-    "毕业", "项目", "需求", "测试", "文档", "缺陷", "补丁", "兼容", "移植", "跨平台", "虚拟机", "进程"};
+    "请问",   "如何",   "数据库", "控件",   "编译",   "出错",   "谢谢",   "大家",   "帮忙",       "看看",   "这个",
+    "问题",   "怎么",   "解决",   "窗体",   "线程",   "内存",   "报表",   "字符串", "指针",       "组件",   "安装",
+    "升级",   "版本",   "网络",   "源代码", "例子",   "文件",   "打印",   "界面",   "数组",       "函数",   "变量",
+    "类型",   "转换",   "事件",   "消息",   "循环",   "调试",   "异常",   "连接",   "查询",       "记录",   "字段",
+    "表格",   "排序",   "释放",   "创建",   "注册表", "服务器", "客户端", "多线程", "动态链接库", "对象",   "属性",
+    "方法",   "继承",   "接口",   "指令",   "汇编",   "编辑框", "按钮",   "菜单",   "工具栏",     "状态栏", "对话框",
+    "剪贴板", "快捷键", "鼠标",   "键盘",   "显示器", "分辨率", "图标",   "位图",   "图像",       "声音",   "视频",
+    "压缩",   "加密",   "解密",   "算法",   "效率",   "速度",   "优化",   "重复",   "死锁",       "同步",   "信号",
+    "管道",   "端口",   "协议",   "邮件",   "下载",   "上传",   "主页",   "脚本",   "存储过程",   "触发器", "索引",
+    "事务",   "回滚",   "游标",   "视图",   "主键",   "外键",   "中文",   "乱码",   "字体",       "颜色",   "打包",
+    "发布",   "注释",   "规范",   "教程",   "书籍",   "面试",   "工资",   "毕业",   "项目",       "需求",   "测试",
+    "文档",   "缺陷",   "补丁",   "兼容",   "移植",   "跨平台", "虚拟机", "进程"};
 const char* const kEnglish[] = {
-    "Delphi", "BCB", "Kylix", "Linux", "TDataSet", "TQuery", "ADO", "VCL", "DLL", "API",
-    "thread", "memory", "form", "report", "socket", "query", "string", "bug", "help", "compile",
-    "TStringList", "ADOQuery1.SQL", "std::string", "TForm1", "Button1Click", "ShowMessage", "WinAPI", "COM",
-    "ActiveX", "OLE", "TTable", "TDatabase", "BDE", "Interbase", "Oracle", "MySQL", "SQL", "Windows",
-    "Win2000", "XP", "Access", "Excel", "FastReport", "QuickReport", "TClientSocket", "TServerSocket",
-    "TThread", "Synchronize", "CreateProcess", "GetMessage", "PostMessage", "SendMessage", "HWND",
-    "LPCTSTR", "AnsiString", "TList", "TObject", "inherited", "override", "virtual", "pointer", "record",
-    "array", "integer", "cardinal", "PChar", "Format", "IntToStr", "StrToInt", "try", "except", "finally"};
+    "Delphi",        "BCB",         "Kylix",         "Linux",         "TDataSet",    "TQuery",      "ADO",
+    "VCL",           "DLL",         "API",           "thread",        "memory",      "form",        "report",
+    "socket",        "query",       "string",        "bug",           "help",        "compile",     "TStringList",
+    "ADOQuery1.SQL", "std::string", "TForm1",        "Button1Click",  "ShowMessage", "WinAPI",      "COM",
+    "ActiveX",       "OLE",         "TTable",        "TDatabase",     "BDE",         "Interbase",   "Oracle",
+    "MySQL",         "SQL",         "Windows",       "Win2000",       "XP",          "Access",      "Excel",
+    "FastReport",    "QuickReport", "TClientSocket", "TServerSocket", "TThread",     "Synchronize", "CreateProcess",
+    "GetMessage",    "PostMessage", "SendMessage",   "HWND",          "LPCTSTR",     "AnsiString",  "TList",
+    "TObject",       "inherited",   "override",      "virtual",       "pointer",     "record",      "array",
+    "integer",       "cardinal",    "PChar",         "Format",        "IntToStr",    "StrToInt",    "try",
+    "except",        "finally"};
 // Common characters, most common first: most words of a message are runs of them, so that the
 // texts hold as many different pairs of characters as real Chinese text does.
 const char* const kCharacters =

@@ -11,6 +11,7 @@
 
 #include "archive/content_fts.h"
 #include "archive/schema.h"
+#include "archive/sqlite_statement.h"
 #include "base/errors.h"
 
 namespace zenta {
@@ -29,49 +30,8 @@ constexpr std::array<IndexedTable, 2> kIndexedTables = {{
     {"FORUM_REPLY", "REPLY_ID", "R_MESSAGE", "reply_words"},
 }};
 
-class Statement {
-public:
-    Statement(sqlite3* db, const std::string& sql) {
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt_, nullptr) != SQLITE_OK)
-            throw DatabaseError(sqlite3_errmsg(db));
-    }
-    ~Statement() { sqlite3_finalize(stmt_); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-    Statement& Bind(int at, std::int64_t value) {
-        sqlite3_bind_int64(stmt_, at, value);
-        return *this;
-    }
-    Statement& Bind(int at, const char* value) {
-        sqlite3_bind_text(stmt_, at, value, -1, SQLITE_STATIC);
-        return *this;
-    }
-    // True when a row came; raises on an error.
-    bool Step() {
-        int rc = sqlite3_step(stmt_);
-        if (rc == SQLITE_ROW) return true;
-        if (rc != SQLITE_DONE) throw DatabaseError(sqlite3_errmsg(sqlite3_db_handle(stmt_)));
-        return false;
-    }
-    void Run() {
-        Step();
-        sqlite3_reset(stmt_);
-    }
-    std::int64_t Integer(int column) const { return sqlite3_column_int64(stmt_, column); }
-    int Columns() const { return sqlite3_column_count(stmt_); }
-    std::string_view Text(int column) const {
-        const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
-        return text ? std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)))
-                    : std::string_view();
-    }
-    void Reset() { sqlite3_reset(stmt_); }
-
-private:
-    sqlite3_stmt* stmt_ = nullptr;
-};
-
 std::int64_t Scalar(sqlite3* db, const std::string& sql) {
-    Statement statement(db, sql);
+    SqliteStatement statement(db, sql);
     return statement.Step() ? statement.Integer(0) : 0;
 }
 
@@ -82,7 +42,7 @@ struct TableState {
 };
 
 TableState ReadState(sqlite3* db, const IndexedTable& table) {
-    Statement read(db, "SELECT indexed_to, complete FROM content_index_state WHERE source = ?");
+    SqliteStatement read(db, "SELECT indexed_to, complete FROM content_index_state WHERE source = ?");
     read.Bind(1, table.name);
     TableState state;
     if (read.Step()) state = {read.Integer(0), read.Integer(1) != 0};
@@ -117,8 +77,9 @@ private:
 }  // namespace
 
 bool HasContentIndex(sqlite3* db) {
-    return Scalar(db, "SELECT count(*) FROM sqlite_master WHERE name IN ('topic_words', 'reply_words', "
-                      "'content_index_state')") == 3;
+    return Scalar(db,
+                  "SELECT count(*) FROM sqlite_master WHERE name IN ('topic_words', 'reply_words', "
+                  "'content_index_state')") == 3;
 }
 
 ContentIndexProgress ReadContentIndexProgress(sqlite3* db) {
@@ -145,19 +106,22 @@ void CreateContentIndex(sqlite3* db) {
             throw Error(std::string("The archive's ") + table.name + " lacks the columns " + table.columns +
                         ", which the content search reads");
     }
-    ExecuteStatements(db, "CREATE TABLE IF NOT EXISTS content_index_state (source TEXT PRIMARY KEY, "
-                          "indexed_to INTEGER NOT NULL, complete INTEGER NOT NULL)");
+    ExecuteStatements(db,
+                      "CREATE TABLE IF NOT EXISTS content_index_state (source TEXT PRIMARY KEY, "
+                      "indexed_to INTEGER NOT NULL, complete INTEGER NOT NULL)");
     for (const IndexedTable& table : kIndexedTables) {
         // The pairs hold positions (phrases need them); no column sizes, as no rank reads them.
         ExecuteStatements(db, std::string("CREATE VIRTUAL TABLE IF NOT EXISTS ") + table.index + " USING fts5(" +
                                   table.columns + ", content='" + table.name + "', content_rowid='" + table.key +
                                   "', tokenize='zenta_pairs', columnsize=0)");
-        // Segments merge sixteen at a time instead of four: the build writes each pair's list
-        // fewer times (a quarter less time on the generated board, 5% more pages).
-        ExecuteStatements(db, std::string("INSERT INTO ") + table.index + "(" + table.index +
-                                  ", rank) VALUES ('automerge', 16)");
-        ExecuteStatements(db, std::string("INSERT OR IGNORE INTO content_index_state VALUES ('") + table.name +
-                                  "', " + std::to_string(INT64_MIN) + ", 0)");
+        // Segments merge sixteen at a time instead of four, and a batch's pairs gather in 16 MB
+        // of memory instead of 1 MB before they are written: the build writes each pair's list
+        // fewer times (on a board of 100,000 topics, 7 s instead of 12 s; 5% more pages).
+        for (const char* setting : {"'automerge', 16", "'hashsize', 16777216"})
+            ExecuteStatements(
+                db, std::string("INSERT INTO ") + table.index + "(" + table.index + ", rank) VALUES (" + setting + ")");
+        ExecuteStatements(db, std::string("INSERT OR IGNORE INTO content_index_state VALUES ('") + table.name + "', " +
+                                  std::to_string(INT64_MIN) + ", 0)");
     }
 }
 
@@ -182,12 +146,12 @@ bool BuildContentIndex(sqlite3* db, const ContentIndexBuild& build) {
     const std::int64_t batch = std::max<std::int64_t>(1, build.batchTexts);
     for (const IndexedTable& table : kIndexedTables) {
         const std::string name = table.name, key = table.key;
-        Statement next(db, "SELECT count(*), max(" + key + ") FROM (SELECT " + key + " FROM " + name + " WHERE " +
-                               key + " > ? ORDER BY " + key + " LIMIT ?)");
-        Statement index(db, std::string("INSERT INTO ") + table.index + "(rowid, " + table.columns + ") SELECT " +
-                                key + ", " + table.columns + " FROM " + name + " WHERE " + key + " > ? AND " + key +
-                                " <= ?");
-        Statement advance(db, "UPDATE content_index_state SET indexed_to = ?, complete = ? WHERE source = ?");
+        SqliteStatement next(db, "SELECT count(*), max(" + key + ") FROM (SELECT " + key + " FROM " + name + " WHERE " +
+                                     key + " > ? ORDER BY " + key + " LIMIT ?)");
+        SqliteStatement index(db, std::string("INSERT INTO ") + table.index + "(rowid, " + table.columns + ") SELECT " +
+                                      key + ", " + table.columns + " FROM " + name + " WHERE " + key + " > ? AND " +
+                                      key + " <= ?");
+        SqliteStatement advance(db, "UPDATE content_index_state SET indexed_to = ?, complete = ? WHERE source = ?");
         for (;;) {
             if (build.stop && build.stop->load()) return false;
             Transaction transaction(db);
@@ -214,8 +178,8 @@ namespace {
 // An order-free sum of the hashes of (row, column, token, position).
 std::uint64_t Mix(std::int64_t row, int column, std::string_view token, std::int64_t position) {
     std::uint64_t h = std::hash<std::string_view>{}(token);
-    for (std::uint64_t v : {static_cast<std::uint64_t>(row), static_cast<std::uint64_t>(column),
-                            static_cast<std::uint64_t>(position)})
+    for (std::uint64_t v :
+         {static_cast<std::uint64_t>(row), static_cast<std::uint64_t>(column), static_cast<std::uint64_t>(position)})
         h = (h ^ v) * 0x100000001B3ull + (h >> 29);
     return h;
 }
@@ -231,23 +195,24 @@ std::string CheckTable(sqlite3* db, const IndexedTable& table) {
     }
     std::uint64_t fromTexts = 0, fromIndex = 0;
     std::int64_t tokensOfTexts = 0, tokensOfIndex = 0;
-    Statement texts(db, std::string("SELECT ") + table.key + ", " + table.columns + " FROM " + table.name);
+    SqliteStatement texts(db, std::string("SELECT ") + table.key + ", " + table.columns + " FROM " + table.name);
     while (texts.Step()) {
         std::int64_t row = texts.Integer(0);
         for (int column = 0; column + 1 < texts.Columns(); ++column) {
             std::int64_t position = 0;
-            ForEachContentToken(texts.Text(column + 1), [&](std::string_view token) {
-                fromTexts += Mix(row, column, token, position++);
-            });
+            ForEachContentToken(texts.Text(column + 1),
+                                [&](std::string_view token) { fromTexts += Mix(row, column, token, position++); });
             tokensOfTexts += position;
         }
     }
-    ExecuteStatements(db, "DROP TABLE IF EXISTS temp.content_check; CREATE VIRTUAL TABLE temp.content_check "
-                          "USING fts5vocab(main, " + index + ", instance)");
+    ExecuteStatements(db,
+                      "DROP TABLE IF EXISTS temp.content_check; CREATE VIRTUAL TABLE temp.content_check "
+                      "USING fts5vocab(main, " +
+                          index + ", instance)");
     {
-        Statement instances(db, "SELECT doc, col, term, offset FROM temp.content_check");
+        SqliteStatement instances(db, "SELECT doc, col, term, offset FROM temp.content_check");
         std::vector<std::string> columns;
-        Statement names(db, "SELECT name FROM pragma_table_info('" + index + "')");
+        SqliteStatement names(db, "SELECT name FROM pragma_table_info('" + index + "')");
         while (names.Step()) columns.emplace_back(names.Text(0));
         while (instances.Step()) {
             std::string_view column = instances.Text(1);
@@ -276,7 +241,7 @@ std::string CheckContentIndex(sqlite3* db) {
 struct ContentIndexWriter::Statements {
     const IndexedTable* table = nullptr;
     sqlite3* db = nullptr;
-    std::unique_ptr<Statement> state, index;
+    std::unique_ptr<SqliteStatement> state, index;
 };
 
 ContentIndexWriter::ContentIndexWriter(sqlite3* db, const std::string& table) {
@@ -286,11 +251,11 @@ ContentIndexWriter::ContentIndexWriter(sqlite3* db, const std::string& table) {
         auto statements = std::make_unique<Statements>();
         statements->table = &indexed;
         statements->db = db;
-        statements->state = std::make_unique<Statement>(
+        statements->state = std::make_unique<SqliteStatement>(
             db, "SELECT complete OR indexed_to >= ? FROM content_index_state WHERE source = ?");
-        statements->index = std::make_unique<Statement>(
-            db, std::string("INSERT INTO ") + indexed.index + "(rowid, " + indexed.columns + ") SELECT " +
-                    indexed.key + ", " + indexed.columns + " FROM " + indexed.name + " WHERE " + indexed.key + " = ?");
+        statements->index = std::make_unique<SqliteStatement>(
+            db, std::string("INSERT INTO ") + indexed.index + "(rowid, " + indexed.columns + ") SELECT " + indexed.key +
+                    ", " + indexed.columns + " FROM " + indexed.name + " WHERE " + indexed.key + " = ?");
         statements_ = std::move(statements);
     }
 }
@@ -299,7 +264,7 @@ ContentIndexWriter::~ContentIndexWriter() = default;
 
 void ContentIndexWriter::Add(std::int64_t rowid) {
     if (!statements_) return;
-    Statement& state = *statements_->state;
+    SqliteStatement& state = *statements_->state;
     state.Bind(1, rowid).Bind(2, statements_->table->name);
     bool covered = state.Step() && state.Integer(0) != 0;
     state.Reset();

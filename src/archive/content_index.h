@@ -38,8 +38,8 @@ void CreateContentIndex(sqlite3* db);
 std::string CheckContentIndex(sqlite3* db);
 
 struct ContentIndexBuild {
-    std::int64_t batchTexts = 20000;                    // texts per committed batch
-    const std::atomic<bool>* stop = nullptr;            // checked between batches
+    std::int64_t batchTexts = 20000;                            // texts per committed batch
+    const std::atomic<bool>* stop = nullptr;                    // checked between batches
     std::function<void(const ContentIndexProgress&)> progress;  // after every batch
 };
 

@@ -11,6 +11,7 @@
 #include "archive/connection.h"
 #include "archive/content_index.h"
 #include "archive/content_words.h"
+#include "archive/sqlite_statement.h"
 #include "base/codepage.h"
 #include "base/errors.h"
 
@@ -91,8 +92,8 @@ public:
 
     // The topics that hold every word, best first.
     std::vector<std::int64_t> Ranked(std::int64_t limit) {
-        const std::uint64_t all = hits_.starts.size() == 64 ? ~std::uint64_t{0}
-                                                            : (std::uint64_t{1} << hits_.starts.size()) - 1;
+        const std::uint64_t all =
+            hits_.starts.size() == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << hits_.starts.size()) - 1;
         std::erase_if(scores_, [all](const TopicScore& s) { return s.anywhere != all; });
         auto better = [](const TopicScore& a, const TopicScore& b) {
             int titleA = std::popcount(a.inTitle), titleB = std::popcount(b.inTitle);
@@ -123,32 +124,6 @@ private:
     std::unordered_map<std::int64_t, std::size_t> index_;
 };
 
-class Statement {
-public:
-    Statement(sqlite3* db, const std::string& sql) {
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt_, nullptr) != SQLITE_OK)
-            throw DatabaseError(sqlite3_errmsg(db));
-    }
-    ~Statement() { sqlite3_finalize(stmt_); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-    sqlite3_stmt* get() const { return stmt_; }
-    bool Step() {
-        int rc = sqlite3_step(stmt_);
-        if (rc == SQLITE_ROW) return true;
-        if (rc != SQLITE_DONE) throw DatabaseError(sqlite3_errmsg(sqlite3_db_handle(stmt_)));
-        return false;
-    }
-    std::string_view Text(int column) const {
-        const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
-        return text ? std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)))
-                    : std::string_view();
-    }
-
-private:
-    sqlite3_stmt* stmt_ = nullptr;
-};
-
 // The index's query: any of the words, each as the phrase of its pairs, or as the prefix of
 // its one character.
 std::string MatchExpression(const std::vector<std::string>& words) {
@@ -175,8 +150,8 @@ void ReadIndexHits(const void* blob, int bytes, int column, TextHits& hits) {
 
 void ScoreByIndex(sqlite3* db, const std::vector<std::string>& words, Scores& scores) {
     const std::string match = MatchExpression(words);
-    Statement topics(db, "SELECT rowid, zenta_hits(topic_words) FROM topic_words WHERE topic_words MATCH ?");
-    sqlite3_bind_text(topics.get(), 1, match.c_str(), -1, SQLITE_STATIC);
+    SqliteStatement topics(db, "SELECT rowid, zenta_hits(topic_words) FROM topic_words WHERE topic_words MATCH ?");
+    topics.Bind(1, match);
     while (topics.Step()) {
         std::int64_t topic = sqlite3_column_int64(topics.get(), 0);
         const void* blob = sqlite3_column_blob(topics.get(), 1);
@@ -187,13 +162,12 @@ void ScoreByIndex(sqlite3* db, const std::vector<std::string>& words, Scores& sc
         scores.AddText(topic, Place::Message);
     }
     // Replies are found by their own key; their topic is read beside each.
-    Statement replies(db,
-                      "SELECT r.TOPIC_ID, zenta_hits(reply_words) FROM reply_words CROSS JOIN FORUM_REPLY r "
-                      "ON r.REPLY_ID = reply_words.rowid WHERE reply_words MATCH ? AND r.TOPIC_ID IS NOT NULL");
-    sqlite3_bind_text(replies.get(), 1, match.c_str(), -1, SQLITE_STATIC);
+    SqliteStatement replies(db,
+                            "SELECT r.TOPIC_ID, zenta_hits(reply_words) FROM reply_words CROSS JOIN FORUM_REPLY r "
+                            "ON r.REPLY_ID = reply_words.rowid WHERE reply_words MATCH ? AND r.TOPIC_ID IS NOT NULL");
+    replies.Bind(1, match);
     while (replies.Step()) {
-        ReadIndexHits(sqlite3_column_blob(replies.get(), 1), sqlite3_column_bytes(replies.get(), 1), 0,
-                      scores.hits());
+        ReadIndexHits(sqlite3_column_blob(replies.get(), 1), sqlite3_column_bytes(replies.get(), 1), 0, scores.hits());
         scores.AddText(sqlite3_column_int64(replies.get(), 0), Place::Reply);
     }
 }
@@ -203,7 +177,7 @@ void FindWords(std::string_view text, const std::vector<std::string>& words, Tex
 }
 
 void ScoreByScan(sqlite3* db, const std::vector<std::string>& words, Scores& scores) {
-    Statement topics(db, "SELECT TOPIC_ID, t_subject, t_message FROM FORUM_TOPICS");
+    SqliteStatement topics(db, "SELECT TOPIC_ID, t_subject, t_message FROM FORUM_TOPICS");
     while (topics.Step()) {
         std::int64_t topic = sqlite3_column_int64(topics.get(), 0);
         FindWords(topics.Text(1), words, scores.hits());
@@ -211,7 +185,7 @@ void ScoreByScan(sqlite3* db, const std::vector<std::string>& words, Scores& sco
         FindWords(topics.Text(2), words, scores.hits());
         scores.AddText(topic, Place::Message);
     }
-    Statement replies(db, "SELECT TOPIC_ID, R_MESSAGE FROM FORUM_REPLY WHERE TOPIC_ID IS NOT NULL");
+    SqliteStatement replies(db, "SELECT TOPIC_ID, R_MESSAGE FROM FORUM_REPLY WHERE TOPIC_ID IS NOT NULL");
     while (replies.Step()) {
         FindWords(replies.Text(1), words, scores.hits());
         scores.AddText(sqlite3_column_int64(replies.get(), 0), Place::Reply);
@@ -283,7 +257,7 @@ std::string ContentSnippet(Connection& connection, std::int64_t topic, const std
     std::vector<std::string> words = WordsOf(narrowWords);
     if (words.empty()) return {};
     sqlite3* db = connection.handle();
-    Statement own(db, "SELECT t_subject, t_message FROM FORUM_TOPICS WHERE TOPIC_ID = ?");
+    SqliteStatement own(db, "SELECT t_subject, t_message FROM FORUM_TOPICS WHERE TOPIC_ID = ?");
     sqlite3_bind_int64(own.get(), 1, topic);
     if (own.Step()) {
         for (int column : {0, 1}) {
@@ -292,7 +266,7 @@ std::string ContentSnippet(Connection& connection, std::int64_t topic, const std
                 return ToNarrow(SnippetAround(text, at));
         }
     }
-    Statement replies(db, "SELECT R_MESSAGE FROM FORUM_REPLY WHERE TOPIC_ID = ? ORDER BY R_DATE");
+    SqliteStatement replies(db, "SELECT R_MESSAGE FROM FORUM_REPLY WHERE TOPIC_ID = ? ORDER BY R_DATE");
     sqlite3_bind_int64(replies.get(), 1, topic);
     while (replies.Step()) {
         std::string_view text = replies.Text(0);

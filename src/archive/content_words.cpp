@@ -20,8 +20,7 @@ std::size_t CharacterLength(std::string_view text, std::size_t at) {
     unsigned char lead = static_cast<unsigned char>(text[at]);
     std::size_t want = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
     std::size_t length = 1;
-    while (length < want && at + length < text.size() &&
-           (static_cast<unsigned char>(text[at + length]) & 0xC0) == 0x80)
+    while (length < want && at + length < text.size() && (static_cast<unsigned char>(text[at + length]) & 0xC0) == 0x80)
         ++length;
     return length;
 }

@@ -87,6 +87,7 @@ TEST_F(ContentSearch, FindsExactlyTheTopicsASubstringScanFinds) {
     OpenUntrusted(connection, copy);
     ASSERT_TRUE(BuildContentIndex(connection.handle()));
     EXPECT_EQ(CheckContentIndex(connection.handle()), "");
+    // clang-format off
     const char* queries[] = {
         "线", "锁", "的",                        // one Chinese character: the prefix of its pairs
         "线程", "死锁", "数据", "请问",          // two, the most common queries
@@ -100,6 +101,7 @@ TEST_F(ContentSearch, FindsExactlyTheTopicsASubstringScanFinds) {
         "TString List", "TStringList 线程",       // a word across a blank is two words
         "不在这里的词", "zzzqqq", "线程死锁不在",  // never occur
     };
+    // clang-format on
     for (const char* query : queries) {
         std::vector<std::string> words;
         std::string word;
