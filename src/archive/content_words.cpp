@@ -28,14 +28,21 @@ std::size_t CharacterLength(std::string_view text, std::size_t at) {
 std::vector<std::string> SplitContentWords(std::string_view query) {
     std::vector<std::string> words;
     std::string word;
-    for (std::size_t i = 0; i <= query.size(); ++i) {
-        if (i == query.size() || IsBlank(static_cast<unsigned char>(query[i]))) {
-            if (!word.empty() && std::find(words.begin(), words.end(), word) == words.end()) words.push_back(word);
-            word.clear();
+    auto endWord = [&] {
+        if (!word.empty() && std::find(words.begin(), words.end(), word) == words.end()) words.push_back(word);
+        word.clear();
+    };
+    for (std::size_t at = 0; at < query.size(); ++at) {
+        if (IsBlank(static_cast<unsigned char>(query[at]))) {
+            endWord();
+        } else if (query.substr(at, kIdeographicSpace.size()) == kIdeographicSpace) {
+            endWord();
+            at += kIdeographicSpace.size() - 1;
         } else {
-            word += LowerAscii(query[i]);
+            word += LowerAscii(query[at]);
         }
     }
+    endWord();
     return words;
 }
 

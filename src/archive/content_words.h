@@ -18,7 +18,12 @@ inline bool IsBlank(unsigned char byte) { return byte <= 32; }
 // continuation bytes that follow it; a stray byte counts as one character.
 std::size_t CharacterLength(std::string_view text, std::size_t at);
 
-// The words (UTF-8) between blanks, in order, each once, ASCII letters lower-cased.
+// The ideographic space (U+3000), which Chinese input methods type between words: it separates
+// the words of a query as a blank does. In a text it is a character like any other.
+inline constexpr std::string_view kIdeographicSpace = "\xE3\x80\x80";
+
+// The words (UTF-8) between blanks and ideographic spaces, in order, each once, ASCII letters
+// lower-cased.
 std::vector<std::string> SplitContentWords(std::string_view query);
 
 // Where a word (as SplitContentWords gives it) appears in a text: the start of each
