@@ -15,6 +15,7 @@
 #include "archive/connection.h"
 #include "archive/content_index.h"
 #include "archive/schema.h"
+#include "archive/sqlite_handles.h"
 #include "import/archive_merge.h"
 #include "import/unpack_archive.h"
 #include "support/bench_archive.h"

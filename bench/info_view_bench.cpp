@@ -12,7 +12,7 @@
 #include "base/codepage.h"
 #include "browse/page_scheme.h"
 #include "browse/web_browser.h"
-#include "render/info_view_loader.h"
+#include "browse/info_view_loader.h"
 
 namespace {
 

@@ -24,8 +24,8 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/page_control.h"
 #include "app/topic_list_model.h"
-#include "archive/main_archive.h"
 #include "archive/query.h"
 #include "archive/topic_list.h"
 #include "browse/page_scheme.h"
@@ -98,17 +98,6 @@ double Median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
-// A folder whose zenta.mdb is the cached board, as the window expects its archive.
-QString ArchiveFolder(const std::string& board) {
-    const std::string folder = zenta::bench::CacheFolder() + "/window-1m";
-    std::filesystem::create_directories(folder);
-    const std::string link = folder + "/" + zenta::kMainArchiveName;
-    std::error_code ignored;
-    std::filesystem::remove(link, ignored);
-    std::filesystem::create_symlink(board, link);
-    return QString::fromStdString(folder);
-}
-
 QTreeWidgetItem* FindNode(QTreeWidget* tree, const QString& caption) {
     const auto found = tree->findItems(caption, Qt::MatchExactly | Qt::MatchRecursive);
     return found.isEmpty() ? nullptr : found.first();
@@ -120,10 +109,9 @@ int main(int argc, char** argv) {
     zenta::RegisterPageScheme();
     QApplication app(argc, argv);
     const zenta::bench::CachedBoard& board = zenta::bench::MillionTopicBoard();
-    const QString folder = ArchiveFolder(board.path);
 
-    // Start-up, as RunProgram does it: the window, its start-up, shown.
-    zenta::Tindex window(folder);
+    // Start-up, as RunProgram does it: the window on the board named, its start-up, shown.
+    zenta::Tindex window(QString::fromStdString(board.path), {}, nullptr);
     zenta::index = &window;
     // Watches the info view from its first navigation on, so later loads are told apart.
     QSignalSpy loaded(window.listinfo, &QWebEngineView::loadFinished);

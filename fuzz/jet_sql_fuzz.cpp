@@ -11,6 +11,7 @@
 #include "archive/connection.h"
 #include "archive/query.h"
 #include "archive/schema.h"
+#include "archive/sqlite_handles.h"
 #include "base/errors.h"
 #include "fuzz_files.h"
 

@@ -1,6 +1,6 @@
 // Add data (`inmdb`): merges another archive, plain, compressed (.znt) or Jet, into the main
 // archive; the progress form follows the work, and the closing message tells the user to
-// restart and what became of each table's rows.
+// restart and what became of each table's rows. A file named on the command line comes here too.
 #include <QCoreApplication>
 #include <QFile>
 
@@ -23,22 +23,27 @@ const QString kRestart =
     QStringLiteral("Date Collect Take Effect After Restart\rYou Can Collect Many Times Then Restart！");
 
 // The progress form shows the rows done, and the window repaints meanwhile.
-void ShowWorkProgress(std::int64_t done, std::int64_t total) {
-    if (login_dir)
-        login_dir->ShowProgress(done, total);
-    else
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+Progress ShowWorkProgress(Tlogin_dir* form) {
+    return [form](std::int64_t done, std::int64_t total) {
+        if (form)
+            form->ShowProgress(done, total);
+        else
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    };
 }
 
 // Hides the progress form again however the work it follows ends.
 class ProgressShown {
 public:
-    ProgressShown() = default;
+    explicit ProgressShown(Tlogin_dir* form) : form_(form) {}
     ProgressShown(const ProgressShown&) = delete;
     ProgressShown& operator=(const ProgressShown&) = delete;
     ~ProgressShown() {
-        if (login_dir) login_dir->hide();
+        if (form_) form_->hide();
     }
+
+private:
+    Tlogin_dir* form_;
 };
 
 // Keeps the window disabled while the rows are copied, and enables it however that ends.
@@ -62,21 +67,24 @@ void Tindex::inmdbClick(QObject* /*Sender*/) {
     if (!OpenDialog1.Execute()) return ShowMessage(kSelectFile);
     const std::string fileName = Trim(QFile::encodeName(OpenDialog1.FileName).toStdString());
     if (fileName.empty()) return ShowMessage(kSelectFile);
+    AddData(fileName);
+}
 
+void Tindex::AddData(const std::string& fileName) {
     // Unpacking, conversion and opening errors go to the default report; the window has not
     // been disabled yet, and the source connection is released on every path.
     std::unique_ptr<Connection> source;
     {
-        ProgressShown progress;
-        source = OpenMergeSource(fileName, ShowWorkProgress);
+        ProgressShown progress(login_dir);
+        source = OpenMergeSource(fileName, ShowWorkProgress(login_dir));
     }
     ShowMessage(kCollecting);
     std::vector<TableCopy> copies;
     {
         WindowDisabled disabled(this);
-        ProgressShown progress;
+        ProgressShown progress(login_dir);
         MergeOptions options;
-        options.progress = ShowWorkProgress;
+        options.progress = ShowWorkProgress(login_dir);
         copies = MergeArchive(ADOConnection1, *source, options);
     }
     QString closing = kRestart;

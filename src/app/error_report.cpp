@@ -18,10 +18,20 @@ QMessageBox::Icon BoxIcon(MessageIcon icon) {
             return QMessageBox::Warning;
         case MessageIcon::Error:
             return QMessageBox::Critical;
+        case MessageIcon::Question:
+            return QMessageBox::Question;
         case MessageIcon::None:
             break;
     }
     return QMessageBox::NoIcon;
+}
+
+// The platform's boxes broke lines at a lone carriage return too; Qt's break only at a line
+// feed.
+QString Shown(const QString& text) {
+    QString shown = text;
+    shown.replace(QRegularExpression(QStringLiteral("\r(?!\n)")), QStringLiteral("\n"));
+    return shown;
 }
 
 }  // namespace
@@ -31,13 +41,21 @@ void ShowMessage(const QString& text, MessageIcon icon) {
         recorder->messages.push_back({text, icon});
         return;
     }
-    // The platform's boxes broke lines at a lone carriage return too; Qt's break only at a
-    // line feed.
-    QString shown = text;
-    shown.replace(QRegularExpression(QStringLiteral("\r(?!\n)")), QStringLiteral("\n"));
-    QMessageBox box(BoxIcon(icon), QStringLiteral("Zenta"), shown);
+    QMessageBox box(BoxIcon(icon), QStringLiteral("Zenta"), Shown(text));
     box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
     box.exec();
+}
+
+bool AskQuestion(const QString& text) {
+    if (recorder) {
+        recorder->messages.push_back({text, MessageIcon::Question});
+        return recorder->answer;
+    }
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Zenta"), Shown(text));
+    QPushButton* yes = box.addButton(QStringLiteral("是"), QMessageBox::YesRole);
+    box.addButton(QStringLiteral("否"), QMessageBox::NoRole);
+    box.exec();
+    return box.clickedButton() == yes;
 }
 
 void ReportError(const std::exception& error) {

@@ -11,10 +11,13 @@
 
 namespace zenta {
 
-enum class MessageIcon { None, Information, Warning, Error };
+enum class MessageIcon { None, Information, Warning, Error, Question };
 
 // A modal box with the text, one button "确定" and the caption "Zenta".
 void ShowMessage(const QString& text, MessageIcon icon = MessageIcon::None);
+
+// A modal box with the question, the buttons "是" and "否" and the caption "Zenta"; true for "是".
+bool AskQuestion(const QString& text);
 
 // The default report: the error's text, with a full stop added when it lacks one, and an
 // error icon. The event ends there; the program goes on.
@@ -44,6 +47,8 @@ public:
     MessageRecorder& operator=(const MessageRecorder&) = delete;
 
     std::vector<Message> messages;
+    // What AskQuestion answers; the question is recorded with the icon Question.
+    bool answer = true;
 };
 
 }  // namespace zenta

@@ -8,8 +8,6 @@
 
 namespace zenta {
 
-QPointer<Tlogin_dir> login_dir;
-
 Tlogin_dir::Tlogin_dir(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), progressbar1(new QProgressBar(this)) {
     setFixedSize(536, 60);

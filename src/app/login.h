@@ -1,8 +1,8 @@
 // The progress form `login_dir` (class Tlogin_dir): a borderless form with one progress
-// bar, created hidden at start-up; it shows while a Jet main archive is converted.
+// bar, created hidden at start-up and handed to the main window; it shows while a Jet main
+// archive is converted and while Add data works.
 #pragma once
 
-#include <QPointer>
 #include <QWidget>
 
 #include <cstdint>
@@ -20,8 +20,5 @@ public:
 
     QProgressBar* progressbar1;
 };
-
-// The progress form of the running program (null before it exists).
-extern QPointer<Tlogin_dir> login_dir;
 
 }  // namespace zenta

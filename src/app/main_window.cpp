@@ -2,7 +2,6 @@
 #include "app/main_window.h"
 
 #include <QAction>
-#include <QCoreApplication>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -12,7 +11,6 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QTableView>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -20,8 +18,10 @@
 #include <QWebEngineSettings>
 
 #include "app/glyphs.h"
+#include "app/page_control.h"
 #include "app/radio_group.h"
 #include "app/status_panel.h"
+#include "base/version.h"
 #include "browse/site_links.h"
 #include "browse/web_browser.h"
 
@@ -96,12 +96,14 @@ QToolButton* SpeedButton(QWidget* parent, Glyph glyph, const QRect& place) {
 
 }  // namespace
 
-Tindex::Tindex(QString folder, QWidget* parent)
+Tindex::Tindex(QString named, std::vector<std::string> places, Tlogin_dir* progress, QWidget* parent)
     : QWidget(parent),
       OpenDialog1(this),
+      login_dir(progress),
       rs(&ADOConnection1),
-      folder_(folder.isEmpty() ? QCoreApplication::applicationDirPath() : std::move(folder)) {
-    setWindowTitle(QStringLiteral("Zenta"));
+      named_(std::move(named)),
+      places_(std::move(places)) {
+    setWindowTitle(QStringLiteral("Zenta ") + QString::fromLatin1(kVersion));
     setFont(WindowFont(13));
     resize(742, 558);  // a 750 × 585 window with its frame
 
@@ -115,7 +117,7 @@ Tindex::Tindex(QString folder, QWidget* parent)
     TreeView1->setFrameShape(QFrame::Box);
     TreeView1->hide();
 
-    PageControl1 = new QTabWidget(this);
+    PageControl1 = new PageControl(this);
     PageControl1->setDocumentMode(true);  // flat tabs
     CreateBrowserPage();
     CreateLegmanPage();
@@ -247,7 +249,8 @@ void Tindex::CreateConfigurePage() {
         item->setSizeHint(QSize(0, 16));
     }
 
-    Memo1 = new QPlainTextEdit(QString::fromUtf8(kAboutText), TabSheet3);
+    Memo1 = new QPlainTextEdit(
+        QString::fromUtf8(kAboutText) + QStringLiteral("\n\nVersion ") + QString::fromLatin1(kVersion), TabSheet3);
     Memo1->setGeometry(128, 304, 377, 113);
     PageControl1->addTab(TabSheet3, QStringLiteral("Configure"));
 }
@@ -276,7 +279,7 @@ void Tindex::SetTabOrder() {
 }
 
 void Tindex::BindHandlers() {
-    Bind(PageControl1, &QTabWidget::currentChanged, &Tindex::PageControl1Change);
+    Bind(PageControl1, &PageControl::changedByUser, &Tindex::PageControl1Change);
     Bind(N1, &QAction::triggered, &Tindex::N1Click);
     Bind(N2, &QAction::triggered, &Tindex::N2Click);
     Bind(N3, &QAction::triggered, &Tindex::BitBtn1Click);

@@ -7,6 +7,9 @@
 #include <QString>
 #include <QWidget>
 
+#include <string>
+#include <vector>
+
 #include "app/error_report.h"
 #include "app/open_dialog.h"
 #include "archive/connection.h"
@@ -21,14 +24,15 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QTableView;
-class QTabWidget;
 class QToolButton;
 class QTreeWidget;
 
 namespace zenta {
 
+class PageControl;
 class RadioGroup;
 class StatusPanel;
+class Tlogin_dir;
 class TopicListModel;
 class WebBrowser;
 
@@ -36,14 +40,19 @@ class Tindex : public QWidget {
     Q_OBJECT
 
 public:
-    // `folder` holds the main archive zenta.mdb; by default the executable's folder.
-    explicit Tindex(QString folder = QString(), QWidget* parent = nullptr);
+    // `named`: the file named on the command line, if any (see ChooseStartupFiles); `places`: where the main
+    // archive is looked for, empty for the usual places (MainArchivePlaces beside the executable); `progress`, the
+    // progress form, shows while start-up converts a Jet main archive and while Add data works (none: no form shows).
+    Tindex(QString named, std::vector<std::string> places, Tlogin_dir* progress, QWidget* parent = nullptr);
     ~Tindex() override;
 
-    // Start-up; on any failure it shows the one message and requests termination.
+    // Start-up; on any failure it shows the one message, the reason under it, and requests termination.
     void FormCreate(QObject* Sender);
     bool TerminationRequested() const { return terminationRequested_; }
-    const QString& folder() const { return folder_; }
+    // The file whose data the command line offers to add, once the start-up has chosen; empty for none.
+    const QString& DataToAdd() const { return dataToAdd_; }
+    // Asks whether to add the data of DataToAdd() and adds it through Add data when the answer is yes.
+    void OfferDataToAdd();
 
     // View state (this window's own handlers).
     void PageControl1Change(QObject* Sender);
@@ -68,8 +77,10 @@ public:
     void WebBrowser1BeforeNavigate2(QObject* Sender, const QUrl& URL, bool& Cancel);
     void listinfoNewWindow2(QObject* Sender, WebBrowser*& ppDisp, bool& Cancel);
 
-    // Add data.
+    // Add data: the dialog's file, then AddData.
     void inmdbClick(QObject* Sender);
+    // Merges `fileName` (plain, Jet or .znt) into the main archive with the progress form and the closing message.
+    void AddData(const std::string& fileName);
 
     // Binds a signal of `sender` to a handler, run through the default error report.
     template <typename Sender, typename Signal>
@@ -87,7 +98,7 @@ public:
     QPushButton* inmdb;
 
     QTreeWidget* TreeView1;
-    QTabWidget* PageControl1;
+    PageControl* PageControl1;
     // Browser page.
     QWidget* TabSheet1;
     WebBrowser* WebBrowser1;
@@ -113,6 +124,7 @@ public:
     QAction* N2;
     QAction* N3;
     OpenDialog OpenDialog1;
+    Tlogin_dir* login_dir;
 
     Connection ADOConnection1;
     Query rs;
@@ -138,11 +150,14 @@ private:
     void BindBrowserEvents(WebBrowser* browser);
     void PlaceTopBar();
 
-    QString folder_;
+    QString named_;
+    std::vector<std::string> places_;
+    QString dataToAdd_;
     bool terminationRequested_ = false;
 };
 
-// The main window of the running program (null before it exists).
+// The main window of the running program (null before it exists and after it is gone); the
+// window's tests read it.
 extern QPointer<Tindex> index;
 
 template <typename Sender, typename Signal>

@@ -1,11 +1,11 @@
 // The view-state handlers: which of the tree, the topic grid and the search panel show.
 // The grid and the search panel are never shown together.
 #include <QFrame>
-#include <QTabWidget>
 #include <QTableView>
 #include <QTreeWidget>
 
 #include "app/main_window.h"
+#include "app/page_control.h"
 
 namespace zenta {
 

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QTimer>
 
 #include <memory>
 
@@ -11,19 +12,21 @@
 
 namespace zenta {
 
-int RunProgram(const QString& folder) {
+int RunProgram(const QString& named, const std::vector<std::string>& places) {
     QApplication::setApplicationName(QStringLiteral("Zenta"));
-    auto window = std::make_unique<Tindex>(folder);
-    index = window.get();
-    // Hidden; created before the start-up runs so that a conversion can show it.
+    // Hidden; made before the window, which shows it while it converts or merges, and gone after it.
     Tlogin_dir progress;
-    login_dir = &progress;
+    auto window = std::make_unique<Tindex>(named, places, &progress);
+    index = window.get();
     window->FormCreate(window.get());
     if (window->TerminationRequested()) return 1;
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         window->move(screen->availableGeometry().center() - window->rect().center());
     }
     window->show();
+    // Asked with the window in sight behind the question.
+    Tindex* shown = window.get();
+    QTimer::singleShot(0, shown, [shown] { CallReported([shown] { shown->OfferDataToAdd(); }); });
     return QApplication::exec();
 }
 

@@ -13,7 +13,7 @@
 #include "archive/topic_list.h"
 #include "base/codepage.h"
 #include "browse/web_browser.h"
-#include "render/info_view_loader.h"
+#include "browse/info_view_loader.h"
 #include "render/topic_page.h"
 
 namespace zenta {

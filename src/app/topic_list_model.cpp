@@ -7,7 +7,6 @@
 namespace zenta {
 namespace {
 
-constexpr int kMessagePosition = 5;
 constexpr size_t kMessageStart = 160;  // bytes: more than a grid cell shows
 constexpr int kBatch = 64;             // rows read from the list at a time: a few screens
 
@@ -48,7 +47,7 @@ void TopicListModel::Reload() {
     if (canFetchMore(QModelIndex())) fetchMore(QModelIndex());
 }
 
-const Value& TopicListModel::TopicId(int row) const { return rows_.at(row)[4]; }
+const Value& TopicListModel::TopicId(int row) const { return rows_.at(row)[topic_row::kTopicId]; }
 
 int TopicListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(rows_.size());
@@ -59,7 +58,9 @@ int TopicListModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant TopicListModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount() || index.column() >= 10) return {};
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount() ||
+        index.column() >= static_cast<int>(kTopicRowColumns.size()))
+        return {};
     return Shown(rows_[index.row()][index.column()]);
 }
 
@@ -73,7 +74,8 @@ Qt::ItemFlags TopicListModel::flags(const QModelIndex& index) const {
 }
 
 bool TopicListModel::canFetchMore(const QModelIndex& parent) const {
-    return !parent.isValid() && rs_.Active() && !rs_.Eof() && rs_.FieldCount() == 10;
+    return !parent.isValid() && rs_.Active() && !rs_.Eof() &&
+           rs_.FieldCount() == static_cast<int>(kTopicRowColumns.size());
 }
 
 void TopicListModel::fetchMore(const QModelIndex& parent) {
@@ -82,8 +84,8 @@ void TopicListModel::fetchMore(const QModelIndex& parent) {
     try {
         for (; !rs_.Eof() && static_cast<int>(batch.size()) < kBatch; rs_.Next()) {
             TopicRow row = ReadTopicRow(rs_);
-            if (row[kMessagePosition].kind() == Value::Kind::Text)
-                row[kMessagePosition] = Value::Text(StartOf(row[kMessagePosition].text()));
+            Value& message = row[topic_row::kMessage];
+            if (message.kind() == Value::Kind::Text) message = Value::Text(StartOf(message.text()));
             batch.push_back(std::move(row));
         }
     } catch (const Error&) {

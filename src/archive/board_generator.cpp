@@ -1,13 +1,12 @@
 #include "archive/board_generator.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <map>
 #include <vector>
 
 #include "archive/schema.h"
+#include "archive/sqlite_handles.h"
 #include "base/errors.h"
 
 namespace zenta {
@@ -160,33 +159,6 @@ std::string DateCode(std::int64_t seconds) {
     return buffer;
 }
 
-class Insert {
-public:
-    Insert(sqlite3* db, const char* sql) {
-        if (sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK) throw DatabaseError(sqlite3_errmsg(db));
-    }
-    ~Insert() { sqlite3_finalize(stmt_); }
-    Insert& Int(int at, std::int64_t v) {
-        sqlite3_bind_int64(stmt_, at, v);
-        return *this;
-    }
-    Insert& Text(int at, const std::string& v) {
-        sqlite3_bind_text(stmt_, at, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
-        return *this;
-    }
-    Insert& Null(int at) {
-        sqlite3_bind_null(stmt_, at);
-        return *this;
-    }
-    void Run() {
-        if (sqlite3_step(stmt_) != SQLITE_DONE) throw DatabaseError(sqlite3_errmsg(sqlite3_db_handle(stmt_)));
-        sqlite3_reset(stmt_);
-    }
-
-private:
-    sqlite3_stmt* stmt_ = nullptr;
-};
-
 struct Category {
     std::int64_t id, parent;
     int level;
@@ -216,13 +188,13 @@ BoardFacts Fill(sqlite3* db, const BoardShape& shape) {
         }
         categories.push_back(c);
     }
-    Insert category(db, "INSERT INTO FORUM_CATEGORY VALUES (?,?,?,?,?)");
+    Statement category(db, "INSERT INTO FORUM_CATEGORY VALUES (?,?,?,?,?)");
     for (const Category& c : categories)
-        category.Int(1, c.id)
-            .Text(2, std::string(r.Pick(kTopics)) + " " + r.Pick(kAreas) + " " + std::to_string(c.id))
-            .Int(3, c.parent)
-            .Int(4, r.Below(10))
-            .Int(5, 1)
+        category.BindInteger(1, c.id)
+            .BindText(2, std::string(r.Pick(kTopics)) + " " + r.Pick(kAreas) + " " + std::to_string(c.id))
+            .BindInteger(3, c.parent)
+            .BindInteger(4, r.Below(10))
+            .BindInteger(5, 1)
             .Run();
 
     // Forums: the first, the busiest, sits on the top level where the tree shows it.
@@ -234,7 +206,7 @@ BoardFacts Fill(sqlite3* db, const BoardShape& shape) {
         topicForum[t] = f;
         ++forumTopics[f];
     }
-    Insert forum(db, "INSERT INTO FORUM_FORUM VALUES (?,?,?,?,?)");
+    Statement forum(db, "INSERT INTO FORUM_FORUM VALUES (?,?,?,?,?)");
     for (std::int64_t f = 1; f <= forumCount; ++f) {
         forumCategory[f] = f == 1 ? 1 : categories[r.Below(categoryCount)].id;
         std::string name = std::string(r.Pick(kTopics)) + r.Pick(kAreas) + " " + std::to_string(f);
@@ -242,17 +214,22 @@ BoardFacts Fill(sqlite3* db, const BoardShape& shape) {
             facts.largestForumTopics = forumTopics[f];
             facts.largestForum = name;
         }
-        forum.Int(1, f).Int(2, forumCategory[f]).Text(3, name).Text(4, Phrase(r, 6)).Int(5, forumTopics[f]).Run();
+        forum.BindInteger(1, f)
+            .BindInteger(2, forumCategory[f])
+            .BindText(3, name)
+            .BindText(4, Phrase(r, 6))
+            .BindInteger(5, forumTopics[f])
+            .Run();
     }
 
-    Insert member(db, "INSERT INTO FORUM_MEMBERS VALUES (?,?,?,?)");
+    Statement member(db, "INSERT INTO FORUM_MEMBERS VALUES (?,?,?,?)");
     for (std::int64_t m = 1; m <= members; ++m) {
         std::string name = r.Chance(60) ? std::string(r.Pick(kSurnames)) + r.Pick(kGiven) + std::to_string(m)
                                         : std::string(r.Pick(kHandles)) + "_" + std::to_string(m);
-        member.Int(1, m)
-            .Text(2, name)
-            .Text(3, "user" + std::to_string(m) + "@mail.zenta.example")
-            .Int(4, r.Below(500))
+        member.BindInteger(1, m)
+            .BindText(2, name)
+            .BindText(3, "user" + std::to_string(m) + "@mail.zenta.example")
+            .BindInteger(4, r.Below(500))
             .Run();
     }
     // About one author in a hundred has left no member row behind.
@@ -277,36 +254,36 @@ BoardFacts Fill(sqlite3* db, const BoardShape& shape) {
 
     const std::int64_t span = 4LL * 365 * 86400;
     std::vector<std::int64_t> topicTime(topics + 1);
-    Insert topic(db, "INSERT INTO FORUM_TOPICS VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)");
+    Statement topic(db, "INSERT INTO FORUM_TOPICS VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)");
     for (std::int64_t t = 1; t <= topics; ++t) {
         topicTime[t] = span * (t - 1) / std::max<std::int64_t>(1, topics) + r.Below(3600);
         std::string date = DateCode(topicTime[t]);
         std::int64_t f = topicForum[t];
-        topic.Int(1, t)
-            .Int(2, f)
-            .Int(3, forumCategory[f])
-            .Int(4, author())
-            .Text(5, Phrase(r, 2 + static_cast<int>(r.Below(6))))
-            .Int(6, r.Below(5000))
-            .Text(7, date)
-            .Text(8, Message(r))
-            .Int(9, 1 + r.Below(3))
-            .Int(10, 1 + r.Below(4))
-            .Text(11, r.Chance(5) ? "Y" : "N")
-            .Int(12, topicReplies[t])
-            .Text(13, date)
+        topic.BindInteger(1, t)
+            .BindInteger(2, f)
+            .BindInteger(3, forumCategory[f])
+            .BindInteger(4, author())
+            .BindText(5, Phrase(r, 2 + static_cast<int>(r.Below(6))))
+            .BindInteger(6, r.Below(5000))
+            .BindText(7, date)
+            .BindText(8, Message(r))
+            .BindInteger(9, 1 + r.Below(3))
+            .BindInteger(10, 1 + r.Below(4))
+            .BindText(11, r.Chance(5) ? "Y" : "N")
+            .BindInteger(12, topicReplies[t])
+            .BindText(13, date)
             .Run();
     }
 
-    Insert reply(db, "INSERT INTO FORUM_REPLY VALUES (?,?,?,?,?,?)");
+    Statement reply(db, "INSERT INTO FORUM_REPLY VALUES (?,?,?,?,?,?)");
     for (std::int64_t i = 0; i < replies && topics > 0; ++i) {
         std::int64_t t = replyTopic[i];
-        reply.Int(1, i + 1)
-            .Int(2, t)
-            .Int(3, author())
-            .Text(4, Message(r))
-            .Text(5, DateCode(topicTime[t] + 60 + r.Below(90 * 86400)))
-            .Int(6, topicForum[t])
+        reply.BindInteger(1, i + 1)
+            .BindInteger(2, t)
+            .BindInteger(3, author())
+            .BindText(4, Message(r))
+            .BindText(5, DateCode(topicTime[t] + 60 + r.Below(90 * 86400)))
+            .BindInteger(6, topicForum[t])
             .Run();
     }
     return facts;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-struct sqlite3;
+#include "archive/sqlite_handles.h"
 
 namespace zenta {
 
@@ -12,7 +12,6 @@ class Connection {
 public:
     Connection() = default;
     explicit Connection(const std::string& path) { Open(path); }
-    ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
@@ -20,14 +19,14 @@ public:
     // archive or a damaged one raises DatabaseError with a message naming the file.
     void Open(const std::string& path);
     void Close();
-    bool Connected() const { return db_ != nullptr; }
+    bool Connected() const { return static_cast<bool>(db_); }
     const std::string& path() const { return path_; }
 
     // The engine handle; raises DatabaseError when the connection is closed.
     sqlite3* handle() const;
 
 private:
-    sqlite3* db_ = nullptr;
+    Database db_;
     std::string path_;
 };
 

@@ -11,7 +11,7 @@
 
 #include "archive/content_fts.h"
 #include "archive/schema.h"
-#include "archive/sqlite_statement.h"
+#include "archive/sqlite_handles.h"
 #include "base/errors.h"
 
 namespace zenta {
@@ -31,7 +31,7 @@ constexpr std::array<IndexedTable, 2> kIndexedTables = {{
 }};
 
 std::int64_t Scalar(sqlite3* db, const std::string& sql) {
-    SqliteStatement statement(db, sql);
+    Statement statement(db, sql);
     return statement.Step() ? statement.Integer(0) : 0;
 }
 
@@ -42,8 +42,8 @@ struct TableState {
 };
 
 TableState ReadState(sqlite3* db, const IndexedTable& table) {
-    SqliteStatement read(db, "SELECT indexed_to, complete FROM content_index_state WHERE source = ?");
-    read.Bind(1, table.name);
+    Statement read(db, "SELECT indexed_to, complete FROM content_index_state WHERE source = ?");
+    read.BindText(1, table.name);
     TableState state;
     if (read.Step()) state = {read.Integer(0), read.Integer(1) != 0};
     return state;
@@ -146,24 +146,24 @@ bool BuildContentIndex(sqlite3* db, const ContentIndexBuild& build) {
     const std::int64_t batch = std::max<std::int64_t>(1, build.batchTexts);
     for (const IndexedTable& table : kIndexedTables) {
         const std::string name = table.name, key = table.key;
-        SqliteStatement next(db, "SELECT count(*), max(" + key + ") FROM (SELECT " + key + " FROM " + name + " WHERE " +
+        Statement next(db, "SELECT count(*), max(" + key + ") FROM (SELECT " + key + " FROM " + name + " WHERE " +
                                      key + " > ? ORDER BY " + key + " LIMIT ?)");
-        SqliteStatement index(db, std::string("INSERT INTO ") + table.index + "(rowid, " + table.columns + ") SELECT " +
+        Statement index(db, std::string("INSERT INTO ") + table.index + "(rowid, " + table.columns + ") SELECT " +
                                       key + ", " + table.columns + " FROM " + name + " WHERE " + key + " > ? AND " +
                                       key + " <= ?");
-        SqliteStatement advance(db, "UPDATE content_index_state SET indexed_to = ?, complete = ? WHERE source = ?");
+        Statement advance(db, "UPDATE content_index_state SET indexed_to = ?, complete = ? WHERE source = ?");
         for (;;) {
             if (build.stop && build.stop->load()) return false;
             Transaction transaction(db);
             TableState state = ReadState(db, table);
             if (state.complete) break;
-            next.Bind(1, state.indexedTo).Bind(2, batch);
+            next.BindInteger(1, state.indexedTo).BindInteger(2, batch);
             next.Step();
             std::int64_t rows = next.Integer(0);
             std::int64_t last = rows > 0 ? next.Integer(1) : state.indexedTo;
             next.Reset();
-            if (rows > 0) index.Bind(1, state.indexedTo).Bind(2, last).Run();
-            advance.Bind(1, last).Bind(2, rows < batch ? 1 : 0).Bind(3, table.name).Run();
+            if (rows > 0) index.BindInteger(1, state.indexedTo).BindInteger(2, last).Run();
+            advance.BindInteger(1, last).BindInteger(2, rows < batch ? 1 : 0).BindText(3, table.name).Run();
             transaction.Commit();
             progress.done += rows;
             if (build.progress) build.progress(progress);
@@ -195,7 +195,7 @@ std::string CheckTable(sqlite3* db, const IndexedTable& table) {
     }
     std::uint64_t fromTexts = 0, fromIndex = 0;
     std::int64_t tokensOfTexts = 0, tokensOfIndex = 0;
-    SqliteStatement texts(db, std::string("SELECT ") + table.key + ", " + table.columns + " FROM " + table.name);
+    Statement texts(db, std::string("SELECT ") + table.key + ", " + table.columns + " FROM " + table.name);
     while (texts.Step()) {
         std::int64_t row = texts.Integer(0);
         for (int column = 0; column + 1 < texts.Columns(); ++column) {
@@ -210,9 +210,9 @@ std::string CheckTable(sqlite3* db, const IndexedTable& table) {
                       "USING fts5vocab(main, " +
                           index + ", instance)");
     {
-        SqliteStatement instances(db, "SELECT doc, col, term, offset FROM temp.content_check");
+        Statement instances(db, "SELECT doc, col, term, offset FROM temp.content_check");
         std::vector<std::string> columns;
-        SqliteStatement names(db, "SELECT name FROM pragma_table_info('" + index + "')");
+        Statement names(db, "SELECT name FROM pragma_table_info('" + index + "')");
         while (names.Step()) columns.emplace_back(names.Text(0));
         while (instances.Step()) {
             std::string_view column = instances.Text(1);
@@ -241,7 +241,7 @@ std::string CheckContentIndex(sqlite3* db) {
 struct ContentIndexWriter::Statements {
     const IndexedTable* table = nullptr;
     sqlite3* db = nullptr;
-    std::unique_ptr<SqliteStatement> state, index;
+    Statement state, index;
 };
 
 ContentIndexWriter::ContentIndexWriter(sqlite3* db, const std::string& table) {
@@ -251,9 +251,9 @@ ContentIndexWriter::ContentIndexWriter(sqlite3* db, const std::string& table) {
         auto statements = std::make_unique<Statements>();
         statements->table = &indexed;
         statements->db = db;
-        statements->state = std::make_unique<SqliteStatement>(
+        statements->state = Statement(
             db, "SELECT complete OR indexed_to >= ? FROM content_index_state WHERE source = ?");
-        statements->index = std::make_unique<SqliteStatement>(
+        statements->index = Statement(
             db, std::string("INSERT INTO ") + indexed.index + "(rowid, " + indexed.columns + ") SELECT " + indexed.key +
                     ", " + indexed.columns + " FROM " + indexed.name + " WHERE " + indexed.key + " = ?");
         statements_ = std::move(statements);
@@ -264,11 +264,11 @@ ContentIndexWriter::~ContentIndexWriter() = default;
 
 void ContentIndexWriter::Add(std::int64_t rowid) {
     if (!statements_) return;
-    SqliteStatement& state = *statements_->state;
-    state.Bind(1, rowid).Bind(2, statements_->table->name);
+    Statement& state = statements_->state;
+    state.BindInteger(1, rowid).BindText(2, statements_->table->name);
     bool covered = state.Step() && state.Integer(0) != 0;
     state.Reset();
-    if (covered) statements_->index->Bind(1, rowid).Run();
+    if (covered) statements_->index.BindInteger(1, rowid).Run();
 }
 
 }  // namespace zenta

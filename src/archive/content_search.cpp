@@ -11,7 +11,7 @@
 #include "archive/connection.h"
 #include "archive/content_index.h"
 #include "archive/content_words.h"
-#include "archive/sqlite_statement.h"
+#include "archive/sqlite_handles.h"
 #include "base/codepage.h"
 #include "base/errors.h"
 
@@ -150,10 +150,10 @@ void ReadIndexHits(const void* blob, int bytes, int column, TextHits& hits) {
 
 void ScoreByIndex(sqlite3* db, const std::vector<std::string>& words, Scores& scores) {
     const std::string match = MatchExpression(words);
-    SqliteStatement topics(db, "SELECT rowid, zenta_hits(topic_words) FROM topic_words WHERE topic_words MATCH ?");
-    topics.Bind(1, match);
+    Statement topics(db, "SELECT rowid, zenta_hits(topic_words) FROM topic_words WHERE topic_words MATCH ?");
+    topics.BindText(1, match);
     while (topics.Step()) {
-        std::int64_t topic = sqlite3_column_int64(topics.get(), 0);
+        std::int64_t topic = topics.Integer(0);
         const void* blob = sqlite3_column_blob(topics.get(), 1);
         int bytes = sqlite3_column_bytes(topics.get(), 1);
         ReadIndexHits(blob, bytes, 0, scores.hits());
@@ -162,13 +162,13 @@ void ScoreByIndex(sqlite3* db, const std::vector<std::string>& words, Scores& sc
         scores.AddText(topic, Place::Message);
     }
     // Replies are found by their own key; their topic is read beside each.
-    SqliteStatement replies(db,
+    Statement replies(db,
                             "SELECT r.TOPIC_ID, zenta_hits(reply_words) FROM reply_words CROSS JOIN FORUM_REPLY r "
                             "ON r.REPLY_ID = reply_words.rowid WHERE reply_words MATCH ? AND r.TOPIC_ID IS NOT NULL");
-    replies.Bind(1, match);
+    replies.BindText(1, match);
     while (replies.Step()) {
         ReadIndexHits(sqlite3_column_blob(replies.get(), 1), sqlite3_column_bytes(replies.get(), 1), 0, scores.hits());
-        scores.AddText(sqlite3_column_int64(replies.get(), 0), Place::Reply);
+        scores.AddText(replies.Integer(0), Place::Reply);
     }
 }
 
@@ -177,18 +177,18 @@ void FindWords(std::string_view text, const std::vector<std::string>& words, Tex
 }
 
 void ScoreByScan(sqlite3* db, const std::vector<std::string>& words, Scores& scores) {
-    SqliteStatement topics(db, "SELECT TOPIC_ID, t_subject, t_message FROM FORUM_TOPICS");
+    Statement topics(db, "SELECT TOPIC_ID, t_subject, t_message FROM FORUM_TOPICS");
     while (topics.Step()) {
-        std::int64_t topic = sqlite3_column_int64(topics.get(), 0);
+        std::int64_t topic = topics.Integer(0);
         FindWords(topics.Text(1), words, scores.hits());
         scores.AddText(topic, Place::Title);
         FindWords(topics.Text(2), words, scores.hits());
         scores.AddText(topic, Place::Message);
     }
-    SqliteStatement replies(db, "SELECT TOPIC_ID, R_MESSAGE FROM FORUM_REPLY WHERE TOPIC_ID IS NOT NULL");
+    Statement replies(db, "SELECT TOPIC_ID, R_MESSAGE FROM FORUM_REPLY WHERE TOPIC_ID IS NOT NULL");
     while (replies.Step()) {
         FindWords(replies.Text(1), words, scores.hits());
-        scores.AddText(sqlite3_column_int64(replies.get(), 0), Place::Reply);
+        scores.AddText(replies.Integer(0), Place::Reply);
     }
 }
 
@@ -257,8 +257,8 @@ std::string ContentSnippet(Connection& connection, std::int64_t topic, const std
     std::vector<std::string> words = WordsOf(narrowWords);
     if (words.empty()) return {};
     sqlite3* db = connection.handle();
-    SqliteStatement own(db, "SELECT t_subject, t_message FROM FORUM_TOPICS WHERE TOPIC_ID = ?");
-    sqlite3_bind_int64(own.get(), 1, topic);
+    Statement own(db, "SELECT t_subject, t_message FROM FORUM_TOPICS WHERE TOPIC_ID = ?");
+    own.BindInteger(1, topic);
     if (own.Step()) {
         for (int column : {0, 1}) {
             std::string_view text = own.Text(column);
@@ -266,8 +266,8 @@ std::string ContentSnippet(Connection& connection, std::int64_t topic, const std
                 return ToNarrow(SnippetAround(text, at));
         }
     }
-    SqliteStatement replies(db, "SELECT R_MESSAGE FROM FORUM_REPLY WHERE TOPIC_ID = ? ORDER BY R_DATE");
-    sqlite3_bind_int64(replies.get(), 1, topic);
+    Statement replies(db, "SELECT R_MESSAGE FROM FORUM_REPLY WHERE TOPIC_ID = ? ORDER BY R_DATE");
+    replies.BindInteger(1, topic);
     while (replies.Step()) {
         std::string_view text = replies.Text(0);
         if (std::size_t at = FirstOffset(text, words); at != std::string_view::npos)

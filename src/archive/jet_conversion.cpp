@@ -18,6 +18,7 @@
 #include "archive/connection.h"
 #include "base/errors.h"
 #include "base/executable_dir.h"
+#include "base/file_descriptor.h"
 
 namespace zenta {
 namespace {
@@ -29,23 +30,22 @@ constexpr uint64_t kDefaultAddressSpace = uint64_t{3} << 29;  // 1.5 GiB
 constexpr uint64_t kMiB = uint64_t{1} << 20;
 
 struct Limits {
-    uint64_t address_space;
-    uint64_t file_size;
-    std::chrono::seconds cpu_time;
-    std::chrono::seconds wall_time;
+    uint64_t addressSpace;
+    uint64_t fileSize;
+    std::chrono::seconds cpuTime;
+    std::chrono::seconds wallTime;
 };
 
 // Reading runs at well over 100 MB/s; the defaults leave room for slow disks and machines.
-Limits LimitsFor(uint64_t source_size, const JetConversionOptions& options) {
+Limits LimitsFor(uint64_t sourceSize, const JetConversionOptions& options) {
     Limits limits;
-    limits.address_space = options.address_space ? options.address_space : kDefaultAddressSpace;
+    limits.addressSpace = options.addressSpace ? options.addressSpace : kDefaultAddressSpace;
     // Texts may grow by half from UTF-16 to UTF-8; the indexes come on top.
-    limits.file_size = 8 * source_size + 256 * kMiB;
-    limits.cpu_time = options.cpu_time.count()
-                          ? options.cpu_time
-                          : std::chrono::seconds(60 + static_cast<int64_t>(source_size / (2 * kMiB)));
-    limits.wall_time = options.wall_time.count() ? options.wall_time
-                                                 : std::chrono::seconds(120 + static_cast<int64_t>(source_size / kMiB));
+    limits.fileSize = 8 * sourceSize + 256 * kMiB;
+    limits.cpuTime = options.cpuTime.count() ? options.cpuTime
+                                             : std::chrono::seconds(60 + static_cast<int64_t>(sourceSize / (2 * kMiB)));
+    limits.wallTime = options.wallTime.count() ? options.wallTime
+                                               : std::chrono::seconds(120 + static_cast<int64_t>(sourceSize / kMiB));
     return limits;
 }
 
@@ -55,21 +55,8 @@ public:
         : Error("\"" + source + "\" is not a readable archive: " + reason) {}
 };
 
-struct Fd {
-    int fd = -1;
-    Fd() = default;
-    explicit Fd(int f) : fd(f) {}
-    ~Fd() { Reset(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    void Reset() {
-        if (fd >= 0) close(fd);
-        fd = -1;
-    }
-};
-
 // Sets the limits and starts the helper in the child. Only async-signal-safe calls here.
-[[noreturn]] void RunHelperInChild(const Limits& limits, int progress_fd, const std::vector<char*>& argv) {
+[[noreturn]] void RunHelperInChild(const Limits& limits, int progressFd, const std::vector<char*>& argv) {
     auto limit = [](int resource, rlim_t soft, rlim_t hard) {
         rlimit value{soft, hard};
         setrlimit(resource, &value);
@@ -77,52 +64,52 @@ struct Fd {
 #if !defined(__SANITIZE_ADDRESS__)
     // AddressSanitizer reserves terabytes of address space for itself: a sanitizer build
     // relies on the other limits.
-    limit(RLIMIT_AS, limits.address_space, limits.address_space);
+    limit(RLIMIT_AS, limits.addressSpace, limits.addressSpace);
 #endif
-    limit(RLIMIT_CPU, static_cast<rlim_t>(limits.cpu_time.count()), static_cast<rlim_t>(limits.cpu_time.count() + 1));
-    limit(RLIMIT_FSIZE, limits.file_size, limits.file_size);
+    limit(RLIMIT_CPU, static_cast<rlim_t>(limits.cpuTime.count()), static_cast<rlim_t>(limits.cpuTime.count() + 1));
+    limit(RLIMIT_FSIZE, limits.fileSize, limits.fileSize);
     limit(RLIMIT_CORE, 0, 0);
-    if (dup2(progress_fd, 3) < 0) _exit(126);
+    if (dup2(progressFd, 3) < 0) _exit(126);
     close_range(4, ~0U, 0);
     execv(argv[0], argv.data());
     _exit(127);
 }
 
 // Why the helper failed, from how it ended and the last error line it wrote.
-std::string FailureReason(int status, bool timed_out, const std::string& error_line, const Limits& limits) {
-    if (timed_out) return "reading it took longer than " + std::to_string(limits.wall_time.count()) + " seconds";
+std::string FailureReason(int status, bool timedOut, const std::string& errorLine, const Limits& limits) {
+    if (timedOut) return "reading it took longer than " + std::to_string(limits.wallTime.count()) + " seconds";
     if (WIFEXITED(status)) {
-        if (!error_line.empty()) return error_line;
+        if (!errorLine.empty()) return errorLine;
         if (WEXITSTATUS(status) == 127) return "the Jet reader could not be started";
         return "the Jet reader failed (exit status " + std::to_string(WEXITSTATUS(status)) + ")";
     }
     int signal = WTERMSIG(status);
     if (signal == SIGXCPU)
-        return "reading it took more than " + std::to_string(limits.cpu_time.count()) + " seconds of processor time";
-    if (signal == SIGXFSZ) return "its converted form grew beyond " + std::to_string(limits.file_size / kMiB) + " MB";
+        return "reading it took more than " + std::to_string(limits.cpuTime.count()) + " seconds of processor time";
+    if (signal == SIGXFSZ) return "its converted form grew beyond " + std::to_string(limits.fileSize / kMiB) + " MB";
     return std::string("the Jet reader broke down on it (") + strsignal(signal) + ")";
 }
 
 // Runs the helper to its end, passing on its progress; returns the reason of a failure
 // or "" on success.
 std::string RunHelper(const std::string& helper, const std::string& source, const std::string& temp,
-                      const Limits& limits, const ConversionProgress& progress) {
-    int pipe_fds[2];
-    if (pipe2(pipe_fds, O_CLOEXEC) != 0)
+                      const Limits& limits, const Progress& progress) {
+    int pipeFds[2];
+    if (pipe2(pipeFds, O_CLOEXEC) != 0)
         throw Error(std::string("Cannot start the Jet reader: ") + std::strerror(errno));
-    Fd read_end(pipe_fds[0]), write_end(pipe_fds[1]);
-    std::string fd_text = "3";
+    FileDescriptor readEnd(pipeFds[0]), writeEnd(pipeFds[1]);
+    std::string fdText = "3";
     std::vector<char*> argv = {const_cast<char*>(helper.c_str()), const_cast<char*>(source.c_str()),
-                               const_cast<char*>(temp.c_str()), fd_text.data(), nullptr};
+                               const_cast<char*>(temp.c_str()), fdText.data(), nullptr};
     pid_t pid = fork();
     if (pid < 0) throw Error(std::string("Cannot start the Jet reader: ") + std::strerror(errno));
-    if (pid == 0) RunHelperInChild(limits, write_end.fd, argv);
-    write_end.Reset();
+    if (pid == 0) RunHelperInChild(limits, writeEnd.get(), argv);
+    writeEnd.Reset();
 
-    const Clock::time_point deadline = Clock::now() + limits.wall_time;
-    std::string pending, error_line;
-    bool timed_out = false;
-    auto kill_helper = [&] {
+    const Clock::time_point deadline = Clock::now() + limits.wallTime;
+    std::string pending, errorLine;
+    bool timedOut = false;
+    auto killHelper = [&] {
         kill(pid, SIGKILL);
         waitpid(pid, nullptr, 0);
     };
@@ -130,16 +117,16 @@ std::string RunHelper(const std::string& helper, const std::string& source, cons
         for (bool open = true; open;) {
             auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
             if (left <= 0) {
-                timed_out = true;
+                timedOut = true;
                 break;
             }
-            pollfd p{read_end.fd, POLLIN, 0};
+            pollfd p{readEnd.get(), POLLIN, 0};
             int ready = poll(&p, 1, static_cast<int>(std::min<int64_t>(left, 1000)));
             if (ready < 0 && errno != EINTR)
                 throw Error(std::string("Cannot follow the Jet reader: ") + std::strerror(errno));
             if (ready <= 0) continue;
             char buffer[4096];
-            ssize_t n = read(read_end.fd, buffer, sizeof buffer);
+            ssize_t n = read(readEnd.get(), buffer, sizeof buffer);
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) open = false;
             if (n > 0) pending.append(buffer, static_cast<size_t>(n));
@@ -147,43 +134,43 @@ std::string RunHelper(const std::string& helper, const std::string& source, cons
                 std::string line = pending.substr(0, end);
                 long long copied = 0, total = 0;
                 if (line.rfind("error ", 0) == 0)
-                    error_line = line.substr(6);
+                    errorLine = line.substr(6);
                 else if (progress && std::sscanf(line.c_str(), "progress %lld %lld", &copied, &total) == 2)
                     progress(copied, total);
             }
         }
     } catch (...) {
-        kill_helper();
+        killHelper();
         throw;
     }
     // The pipe closes when the helper ends; wait for its status within the same deadline.
     int status = 0;
-    while (!timed_out) {
+    while (!timedOut) {
         pid_t done = waitpid(pid, &status, WNOHANG);
         if (done == pid) break;
         if (done < 0 && errno != EINTR)
             throw Error(std::string("Cannot follow the Jet reader: ") + std::strerror(errno));
         if (Clock::now() >= deadline)
-            timed_out = true;
+            timedOut = true;
         else
             usleep(2000);
     }
-    if (timed_out) {
-        kill_helper();
-        return FailureReason(0, true, error_line, limits);
+    if (timedOut) {
+        killHelper();
+        return FailureReason(0, true, errorLine, limits);
     }
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return "";
-    return FailureReason(status, false, error_line, limits);
+    return FailureReason(status, false, errorLine, limits);
 }
 
 void SyncFile(const std::string& path) {
-    Fd file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.fd < 0 || fsync(file.fd) != 0) throw Error("Cannot write \"" + path + "\": " + std::strerror(errno));
+    FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file || fsync(file.get()) != 0) throw Error("Cannot write \"" + path + "\": " + std::strerror(errno));
 }
 
 }  // namespace
 
-void ConvertJetArchive(const std::string& source, const std::string& dest, const ConversionProgress& progress,
+void ConvertJetArchive(const std::string& source, const std::string& dest, const Progress& progress,
                        const JetConversionOptions& options) {
     std::error_code ec;
     if (fs::exists(dest, ec)) throw Error("\"" + dest + "\" exists already; it is not overwritten");
@@ -195,24 +182,24 @@ void ConvertJetArchive(const std::string& source, const std::string& dest, const
         case ArchiveFormat::Unknown:
             throw NotReadable(source, "it is not a Jet data base");
     }
-    std::string helper = options.helper.empty() ? ExecutableDirectory() + "/zenta-jet-reader" : options.helper;
+    std::string helper = options.helper.empty() ? HelperProgram("zenta-jet-reader") : options.helper;
     if (access(helper.c_str(), X_OK) != 0)
         throw Error("Cannot start the Jet reader \"" + helper + "\": " + std::strerror(errno));
     Limits limits = LimitsFor(fs::file_size(source, ec), options);
 
     // The helper writes into a reserved name beside `dest`; it is renamed when complete.
-    fs::path dest_path = fs::absolute(dest, ec);
-    std::string temp = (dest_path.parent_path() / ("." + dest_path.filename().string() + ".part-XXXXXX")).string();
-    Fd reserved(mkostemp(temp.data(), O_CLOEXEC));
-    if (reserved.fd < 0) throw Error("Cannot write beside \"" + dest + "\": " + std::strerror(errno));
+    fs::path destPath = fs::absolute(dest, ec);
+    std::string temp = (destPath.parent_path() / ("." + destPath.filename().string() + ".part-XXXXXX")).string();
+    FileDescriptor reserved(mkostemp(temp.data(), O_CLOEXEC));
+    if (!reserved) throw Error("Cannot write beside \"" + dest + "\": " + std::strerror(errno));
     reserved.Reset();
     try {
         std::string reason = RunHelper(helper, source, temp, limits, progress);
         if (!reason.empty()) throw NotReadable(source, reason);
         SyncFile(temp);
-        if (renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, dest_path.c_str(), RENAME_NOREPLACE) != 0)
+        if (renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, destPath.c_str(), RENAME_NOREPLACE) != 0)
             throw Error("Cannot write \"" + dest + "\": " + std::strerror(errno));
-        SyncFile(dest_path.parent_path().string());
+        SyncFile(destPath.parent_path().string());
     } catch (...) {
         fs::remove(temp, ec);
         throw;
@@ -220,7 +207,7 @@ void ConvertJetArchive(const std::string& source, const std::string& dest, const
 }
 
 std::unique_ptr<Connection> OpenConvertedJetArchive(const std::string& source, const std::string& copy,
-                                                    const ConversionProgress& progress) {
+                                                    const Progress& progress) {
     std::error_code ec;
     std::filesystem::remove(copy, ec);
     ConvertJetArchive(source, copy, progress);

@@ -5,37 +5,35 @@
 
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
+
+#include "base/progress.h"
 
 namespace zenta {
 
 class Connection;
 
-// Called with the rows copied so far and the rows of all tables together.
-using ConversionProgress = std::function<void(int64_t copied, int64_t total)>;
-
 struct JetConversionOptions {
-    // The helper program; empty: zenta-jet-reader beside the running executable.
+    // The helper program; empty: zenta-jet-reader found from the running executable (HelperProgram).
     std::string helper;
     // Limits of the helper process; zero: a default (the times grow with the file's size).
-    uint64_t address_space = 0;
-    std::chrono::seconds cpu_time{0};
-    std::chrono::seconds wall_time{0};
+    uint64_t addressSpace = 0;
+    std::chrono::seconds cpuTime{0};
+    std::chrono::seconds wallTime{0};
 };
 
 // Writes the native archive `dest` from the Jet file `source`. `dest` appears only when the
 // conversion is complete; an existing `dest` is refused. A file that cannot be read raises
-// Error "\"<source>\" is not a readable archive: <reason>". An error thrown by `progress`
-// stops the conversion and is passed on.
-void ConvertJetArchive(const std::string& source, const std::string& dest, const ConversionProgress& progress = {},
+// Error "\"<source>\" is not a readable archive: <reason>". `progress` counts the rows
+// copied of the rows of all tables together; an error it throws is passed on.
+void ConvertJetArchive(const std::string& source, const std::string& dest, const Progress& progress = {},
                        const JetConversionOptions& options = {});
 
 // Reads a Jet file through a converted copy at `copy` (replaced if it exists). The copy is
 // unlinked as soon as it is open: the connection goes on reading it, and nothing is left
 // behind however the caller ends.
 std::unique_ptr<Connection> OpenConvertedJetArchive(const std::string& source, const std::string& copy,
-                                                    const ConversionProgress& progress = {});
+                                                    const Progress& progress = {});
 
 }  // namespace zenta

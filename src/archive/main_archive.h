@@ -1,24 +1,36 @@
-// The main archive zenta.mdb in the program's folder: a Jet file there is converted once,
-// at start-up, into a native archive in its place.
+// The main archive: where it is looked for (zenta.mdb beside the executable, then in the user's data folder), and
+// its start-up conversion: a Jet main archive is converted once into a native archive in its place.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "archive/jet_conversion.h"
 
 namespace zenta {
 
-// The main archive's file name.
-inline constexpr const char* kMainArchiveName = "zenta.mdb";
+// The main archive of the folder `dir`: dir/zenta.mdb.
+std::string MainArchivePath(const std::string& dir);
 
-// When `dir`/zenta.mdb is a Jet file, converts it into a native archive under the same name
-// and keeps the original beside it byte for byte as zenta.mdb.jet (or the first free name
-// zenta.mdb.N.jet). Returns where the original was kept, or "" when there was nothing to
-// convert (no file, a native archive, or a file that the opening will refuse). A failed
-// conversion raises Error and leaves the Jet file as it was. An interruption at any moment
-// leaves either the Jet file or the complete native archive as zenta.mdb; the next start-up
-// finishes the work. Two programs starting at once convert one after the other.
-std::string PrepareMainArchive(const std::string& dir, const ConversionProgress& progress = {},
+// Where the main archive is looked for when none is named, in order: zenta.mdb in `executableDir` (a copied folder,
+// the build folder), then $XDG_DATA_HOME/zenta/zenta.mdb ($HOME/.local/share when that is unset, empty or not an
+// absolute path; left out when there is no HOME either).
+std::vector<std::string> MainArchivePlaces(const std::string& executableDir);
+
+// The first of `places` that exists, or "" when none does.
+std::string FindMainArchive(const std::vector<std::string>& places);
+
+// As FindMainArchive, but none raises Error naming every place looked at.
+std::string LocateMainArchive(const std::vector<std::string>& places);
+
+// When `path` is a Jet file, converts it into a native archive under the same name and keeps
+// the original beside it byte for byte as NAME.jet (or the first free name NAME.N.jet).
+// Returns where the original was kept, or "" when there was nothing to convert (no file, a
+// native archive, or a file that the opening will refuse). A failed conversion raises Error
+// and leaves the Jet file as it was. An interruption at any moment leaves either the Jet file
+// or the complete native archive under its name; the next start-up finishes the work. Two
+// programs starting at once convert one after the other.
+std::string PrepareMainArchive(const std::string& path, const Progress& progress = {},
                                const JetConversionOptions& options = {});
 
 }  // namespace zenta

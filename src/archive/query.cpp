@@ -4,6 +4,8 @@
 
 #include <strings.h>
 
+#include <utility>
+
 #include "archive/connection.h"
 #include "archive/jet_sql.h"
 #include "base/codepage.h"
@@ -27,8 +29,6 @@ std::string StatementLines::Text() const {
     return text;
 }
 
-Query::~Query() { Close(); }
-
 void Query::SetConnection(Connection* connection) {
     if (connection == connection_) return;
     Close();
@@ -38,47 +38,39 @@ void Query::SetConnection(Connection* connection) {
 void Query::Open() {
     Close();
     if (!connection_) throw DatabaseError("The query has no connection");
-    sqlite3* db = connection_->handle();
     std::string sql = TranslateJetSql(sql_.Text());
-    sqlite3_stmt* stmt = nullptr;
-    const char* tail = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt, &tail) != SQLITE_OK)
-        throw DatabaseError(sqlite3_errmsg(db));
+    std::string_view rest;
+    Statement stmt(connection_->handle(), sql, &rest);
     if (!stmt) throw DatabaseError("The statement is empty");
-    std::string_view rest(tail);
-    if (rest.find_first_not_of(" \t\r\n;") != std::string_view::npos) {
-        sqlite3_finalize(stmt);
+    if (rest.find_first_not_of(" \t\r\n;") != std::string_view::npos)
         throw DatabaseError("Characters found after the end of the statement");
-    }
-    if (static_cast<int>(parameters_.size()) != sqlite3_bind_parameter_count(stmt)) {
-        sqlite3_finalize(stmt);
-        throw DatabaseError("The statement needs " + std::to_string(sqlite3_bind_parameter_count(stmt)) +
-                            " parameters, and " + std::to_string(parameters_.size()) + " were given");
+    const int needed = sqlite3_bind_parameter_count(stmt.get());
+    if (static_cast<int>(parameters_.size()) != needed) {
+        throw DatabaseError("The statement needs " + std::to_string(needed) + " parameters, and " +
+                            std::to_string(parameters_.size()) + " were given");
     }
     for (size_t i = 0; i < parameters_.size(); ++i) {
         const Value& v = parameters_[i];
         int at = static_cast<int>(i) + 1;
         switch (v.kind()) {
             case Value::Kind::Null:
-                sqlite3_bind_null(stmt, at);
+                stmt.BindNull(at);
                 break;
             case Value::Kind::Integer:
-                sqlite3_bind_int64(stmt, at, v.integer());
+                stmt.BindInteger(at, v.integer());
                 break;
             case Value::Kind::Real:
-                sqlite3_bind_double(stmt, at, v.real());
+                stmt.BindReal(at, v.real());
                 break;
-            case Value::Kind::Text: {
-                std::string utf8 = FromNarrow(v.text());
-                sqlite3_bind_text(stmt, at, utf8.data(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+            case Value::Kind::Text:
+                stmt.BindText(at, FromNarrow(v.text()));
                 break;
-            }
         }
     }
-    stmt_ = stmt;
+    stmt_ = std::move(stmt);
     names_.clear();
-    for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-        const char* name = sqlite3_column_name(stmt, i);
+    for (int i = 0; i < sqlite3_column_count(stmt_.get()); ++i) {
+        const char* name = sqlite3_column_name(stmt_.get(), i);
         names_.push_back(name ? name : "");
     }
     try {
@@ -90,21 +82,13 @@ void Query::Open() {
 }
 
 void Query::Close() {
-    if (stmt_) sqlite3_finalize(stmt_);
-    stmt_ = nullptr;
+    stmt_ = Statement();
     eof_ = true;
 }
 
 void Query::Step() {
-    int rc = sqlite3_step(stmt_);
-    if (rc == SQLITE_ROW) {
-        eof_ = false;
-    } else if (rc == SQLITE_DONE) {
-        eof_ = true;
-    } else {
-        eof_ = true;
-        throw DatabaseError(sqlite3_errmsg(sqlite3_db_handle(stmt_)));
-    }
+    eof_ = true;  // stays so when the step fails
+    eof_ = !stmt_.Step();
 }
 
 void Query::Next() {
@@ -133,16 +117,17 @@ void Query::CheckRow() const {
 Value Query::Fields(int index) const {
     CheckRow();
     if (index < 0 || index >= FieldCount()) throw DatabaseError("No column at position " + std::to_string(index));
-    switch (sqlite3_column_type(stmt_, index)) {
+    sqlite3_stmt* stmt = stmt_.get();
+    switch (sqlite3_column_type(stmt, index)) {
         case SQLITE_INTEGER:
-            return Value::Integer(sqlite3_column_int64(stmt_, index));
+            return Value::Integer(sqlite3_column_int64(stmt, index));
         case SQLITE_FLOAT:
-            return Value::Real(sqlite3_column_double(stmt_, index));
+            return Value::Real(sqlite3_column_double(stmt, index));
         case SQLITE_NULL:
             return Value();
         default: {
-            const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, index));
-            int size = sqlite3_column_bytes(stmt_, index);
+            const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, index));
+            int size = sqlite3_column_bytes(stmt, index);
             return Value::Text(ToNarrow(std::string_view(text ? text : "", size)));
         }
     }

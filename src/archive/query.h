@@ -7,9 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "archive/sqlite_handles.h"
 #include "base/value.h"
-
-struct sqlite3_stmt;
 
 namespace zenta {
 
@@ -36,7 +35,6 @@ class Query {
 public:
     Query() : sql_(this) {}
     explicit Query(Connection* connection) : sql_(this), connection_(connection) {}
-    ~Query();
     Query(const Query&) = delete;
     Query& operator=(const Query&) = delete;
 
@@ -52,7 +50,7 @@ public:
     // engine's message, and the query stays closed.
     void Open();
     void Close();
-    bool Active() const { return stmt_ != nullptr; }
+    bool Active() const { return static_cast<bool>(stmt_); }
 
     // True past the last row, at once for an empty result.
     bool Eof() const { return !stmt_ || eof_; }
@@ -74,7 +72,7 @@ private:
     StatementLines sql_;
     Connection* connection_ = nullptr;
     std::vector<Value> parameters_;
-    sqlite3_stmt* stmt_ = nullptr;
+    Statement stmt_;
     bool eof_ = true;
     std::vector<std::string> names_;
 };

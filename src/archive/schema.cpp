@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "archive/sqlite_handles.h"
 #include "archive/topic_title_index.h"
 #include "base/errors.h"
 
@@ -56,11 +57,7 @@ constexpr IndexDefinition kArchiveIndexes[] = {
 
 // Whether the data base has the table with all these columns.
 bool HasColumns(sqlite3* db, const IndexDefinition& index) {
-    std::string probe = std::string("SELECT ") + index.columns + " FROM " + index.table;
-    sqlite3_stmt* statement = nullptr;
-    int rc = sqlite3_prepare_v2(db, probe.c_str(), -1, &statement, nullptr);
-    sqlite3_finalize(statement);
-    return rc == SQLITE_OK;
+    return static_cast<bool>(Statement::Try(db, std::string("SELECT ") + index.columns + " FROM " + index.table));
 }
 
 }  // namespace
@@ -76,32 +73,23 @@ void CreateArchiveIndexes(sqlite3* db) {
     CreateTopicTitleIndex(db);
 }
 
-void ExecuteStatements(sqlite3* db, const std::string& sql) {
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-        std::string message = error ? error : sqlite3_errmsg(db);
-        sqlite3_free(error);
-        throw DatabaseError(message);
-    }
-}
-
 void WriteNewArchive(const std::string& path, const std::function<void(sqlite3*)>& fill) {
     std::error_code ec;
     if (std::filesystem::exists(path, ec)) throw Error("\"" + path + "\" exists already; it is not overwritten");
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
-        std::string message = db ? sqlite3_errmsg(db) : "out of memory";
-        sqlite3_close(db);
-        throw DatabaseError("Cannot create \"" + path + "\": " + message);
+    Database db;
+    try {
+        db = Database(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    } catch (const DatabaseError& e) {
+        throw DatabaseError("Cannot create \"" + path + "\": " + e.what());
     }
     try {
-        fill(db);
+        fill(db.get());
+        db.Close();
     } catch (...) {
-        sqlite3_close(db);
+        db = Database();
         std::filesystem::remove(path, ec);
         throw;
     }
-    sqlite3_close(db);
 }
 
 void CreateNativeArchive(const std::string& path) {

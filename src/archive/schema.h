@@ -19,9 +19,6 @@ inline constexpr std::array<const char*, 5> kArchiveTables = {"FORUM_CATEGORY", 
 void CreateArchiveTables(sqlite3* db);
 void CreateArchiveIndexes(sqlite3* db);
 
-// Runs statements that return no rows; an error raises DatabaseError with the engine's text.
-void ExecuteStatements(sqlite3* db, const std::string& sql);
-
 // Creates a new data base file at `path` (refusing one that exists) and hands it to `fill`;
 // when `fill` fails the file is removed and the error goes on.
 void WriteNewArchive(const std::string& path, const std::function<void(sqlite3*)>& fill);

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/value.h"
@@ -19,8 +20,26 @@ inline constexpr std::array<const char*, 10> kTopicRowColumns = {"Title",    "Re
                                                                  "TOPIC_ID", "t_message",    "t_kind",  "t_language",
                                                                  "t_good",   "T_REPLIES"};
 
+// The same positions by name: row[topic_row::kTopicId].
+namespace topic_row {
+enum Position : std::size_t {
+    kTitle,
+    kReadingTimes,
+    kSpeaker,
+    kSpeakDate,
+    kTopicId,
+    kMessage,
+    kKind,
+    kLanguage,
+    kGood,
+    kReplies,
+};
+}  // namespace topic_row
+static_assert(std::string_view(kTopicRowColumns[topic_row::kTopicId]) == "TOPIC_ID" &&
+              std::string_view(kTopicRowColumns[topic_row::kReplies]) == "T_REPLIES");
+
 // The values of one topic row, by position.
-using TopicRow = std::array<Value, 10>;
+using TopicRow = std::array<Value, kTopicRowColumns.size()>;
 
 // What a search matches: the selected item of the "Select Condition" group.
 enum class SearchBy { Title = 0, Author = 1 };

@@ -2,20 +2,16 @@
 
 #include <sqlite3.h>
 
-#include "archive/schema.h"
+#include "archive/sqlite_handles.h"
 
 namespace zenta {
 namespace {
 
 bool HasTopicColumns(sqlite3* db) {
-    sqlite3_stmt* stmt = nullptr;
-    const char* sql =
-        "select count(*) from pragma_table_info('FORUM_TOPICS') "
-        "where name in ('TOPIC_ID', 't_subject') collate nocase";
-    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK) return false;
-    bool all = sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_int(stmt, 0) == 2;
-    sqlite3_finalize(stmt);
-    return all;
+    Statement count = Statement::Try(db,
+                                     "select count(*) from pragma_table_info('FORUM_TOPICS') "
+                                     "where name in ('TOPIC_ID', 't_subject') collate nocase");
+    return count && count.Step() && sqlite3_column_int(count.get(), 0) == 2;
 }
 
 }  // namespace

@@ -2,12 +2,15 @@
 #include <CLI/CLI.hpp>
 
 #include <iostream>
+#include <string>
 
 #include "base/errors.h"
+#include "base/version.h"
 #include "cli/commands.h"
 
 int main(int argc, char** argv) {
     CLI::App app{"Zenta reader: the board archive's tree, topics and pages from the command line"};
+    app.set_version_flag("--version", std::string("zenta-cli ") + zenta::kVersion);
     app.require_subcommand(1);
     zenta::cli::AddConvertCommand(app);
     zenta::cli::AddGenerateCommand(app);

@@ -9,35 +9,12 @@
 #include "archive/connection.h"
 #include "archive/content_index.h"
 #include "archive/schema.h"
+#include "archive/sqlite_handles.h"
 #include "base/trim.h"
 #include "base/value.h"
 
 namespace zenta {
 namespace {
-
-class Statement {
-public:
-    // Leaves the statement empty when the engine refuses it; message() says why.
-    Statement(sqlite3* db, const std::string& sql) {
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt_, nullptr) != SQLITE_OK) message_ = sqlite3_errmsg(db);
-    }
-    ~Statement() { sqlite3_finalize(stmt_); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-    sqlite3_stmt* get() const { return stmt_; }
-    explicit operator bool() const { return stmt_ != nullptr; }
-    const std::string& message() const { return message_; }
-
-private:
-    sqlite3_stmt* stmt_ = nullptr;
-    std::string message_;
-};
-
-std::string QuotedName(const std::string& name) {
-    std::string quoted = "\"";
-    for (char c : name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
-}
 
 // How the destination column takes a number, by SQLite's affinity rules on its declared type.
 enum class Affinity { Integer, Text, Other };
@@ -79,7 +56,7 @@ void BindConverted(sqlite3_stmt* insert, int at, sqlite3_value* value, Affinity 
 // The destination's columns in their order; none when the table does not exist.
 std::vector<Column> TableColumns(sqlite3* db, const std::string& table) {
     std::vector<Column> columns;
-    Statement info(db, "SELECT name, pk, type FROM pragma_table_info(?)");
+    Statement info = Statement::Try(db, "SELECT name, pk, type FROM pragma_table_info(?)");
     if (!info) return columns;
     sqlite3_bind_text(info.get(), 1, table.c_str(), -1, SQLITE_TRANSIENT);
     while (sqlite3_step(info.get()) == SQLITE_ROW)
@@ -91,14 +68,14 @@ std::vector<Column> TableColumns(sqlite3* db, const std::string& table) {
 
 // The first column of the statement's first row as a number; `fallback` when it fails.
 std::int64_t ScalarNumber(sqlite3* db, const std::string& sql, std::int64_t fallback) {
-    Statement statement(db, sql);
+    Statement statement = Statement::Try(db, sql);
     return statement && sqlite3_step(statement.get()) == SQLITE_ROW ? sqlite3_column_int64(statement.get(), 0)
                                                                     : fallback;
 }
 
 // The source table's row count; 0 when it cannot be read.
 std::int64_t CountRows(sqlite3* db, const std::string& table) {
-    return ScalarNumber(db, "SELECT count(*) FROM " + QuotedName(table), 0);
+    return ScalarNumber(db, "SELECT count(*) FROM " + QuotedIdentifier(table), 0);
 }
 
 enum class RowOutcome { Added, AlreadyPresent, Refused, Failed };
@@ -134,13 +111,15 @@ public:
         std::vector<int> keys;
         for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
             if (i < width) {
-                names += (i ? ", " : "") + QuotedName(columns[i].name);
+                names += (i ? ", " : "") + QuotedIdentifier(columns[i].name);
                 marks += i ? ", ?" : "?";
             }
             if (columns[i].key) keys.push_back(i);
         }
-        Statement insert(db_, "INSERT INTO " + QuotedName(copy_.table) + " (" + names + ") VALUES (" + marks + ")");
-        if (!insert) return Fail(insert.message());
+        std::string why;
+        Statement insert = Statement::Try(
+            db_, "INSERT INTO " + QuotedIdentifier(copy_.table) + " (" + names + ") VALUES (" + marks + ")", &why);
+        if (!insert) return Fail(why);
         ContentIndexWriter contentIndex(db_, copy_.table);
         contentIndex_ = &contentIndex;
         const std::int64_t batchRows = std::max<std::int64_t>(1, options.batchRows);
@@ -243,7 +222,7 @@ TableCopy CopyTableRows(Connection& destination, Connection& source, const std::
     sqlite3* out = destination.handle();
     sqlite3* in = source.handle();
     std::vector<Column> columns = TableColumns(out, copy.table);
-    Statement rows(in, "SELECT * FROM " + QuotedName(from));
+    Statement rows = Statement::Try(in, "SELECT * FROM " + QuotedIdentifier(from));
     copy.sourceRows = rows ? CountRows(in, from) : 0;
     int width = rows ? sqlite3_column_count(rows.get()) : 0;
     if (columns.empty()) {

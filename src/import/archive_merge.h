@@ -4,9 +4,10 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
+
+#include "base/progress.h"
 
 namespace zenta {
 
@@ -22,14 +23,11 @@ struct TableCopy {
     std::string problem;              // why the table was skipped or its copy ended early
 };
 
-// Rows done of the rows in the source, called as the copy goes on.
-using MergeProgress = std::function<void(std::int64_t done, std::int64_t total)>;
-
 struct MergeOptions {
     // Rows are committed in batches of this many source rows: a merge that is stopped part
     // way leaves whole batches behind, and the main archive stays consistent.
     std::int64_t batchRows = 20000;
-    MergeProgress progress;
+    Progress progress;  // rows done of the rows in the source, as the copy goes on
 };
 
 // Appends every row of `sourceTable` to `destinationTable` (both names trimmed). A table

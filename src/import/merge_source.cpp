@@ -16,7 +16,7 @@ bool IsCompressedArchiveName(std::string_view fileName) {
 
 std::string UnpackedSourcePath() { return GetSystemDir() + "tmp.tst"; }
 
-std::unique_ptr<Connection> OpenMergeSource(const std::string& fileName, const ConversionProgress& progress) {
+std::unique_ptr<Connection> OpenMergeSource(const std::string& fileName, const Progress& progress) {
     std::string path = fileName;
     if (IsCompressedArchiveName(fileName)) {
         path = UnpackedSourcePath();

@@ -22,6 +22,6 @@ std::string UnpackedSourcePath();
 
 // Opens the source of a merge; unpacking, conversion and opening errors go to the caller.
 // `progress` follows the conversion of a Jet archive.
-std::unique_ptr<Connection> OpenMergeSource(const std::string& fileName, const ConversionProgress& progress = {});
+std::unique_ptr<Connection> OpenMergeSource(const std::string& fileName, const Progress& progress = {});
 
 }  // namespace zenta

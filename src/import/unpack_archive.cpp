@@ -15,6 +15,8 @@
 #include <new>
 #include <vector>
 
+#include "base/file_descriptor.h"
+
 namespace zenta {
 namespace {
 
@@ -22,20 +24,6 @@ namespace {
 constexpr size_t kChunk = 256 * 1024;
 
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
-
-class FileHandle {
-public:
-    explicit FileHandle(int fd) : fd_(fd) {}
-    ~FileHandle() {
-        if (fd_ >= 0) close(fd_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int fd() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 // Reads up to `size` bytes; fewer only at the end of the file.
 size_t ReadUpTo(int fd, unsigned char* buffer, size_t size, const std::string& path) {
@@ -65,9 +53,10 @@ void WriteAll(int fd, const unsigned char* bytes, size_t size, const std::string
 // Creates the destination without following a symbolic link; it is truncated only once no
 // other unpacking holds it (the lock lasts as long as the descriptor) and it is not the
 // source itself.
-int CreateDestination(const std::string& path, const std::string& source) {
-    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0) {
+FileDescriptor CreateDestination(const std::string& path, const std::string& source) {
+    FileDescriptor file(open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666));
+    const int fd = file.get();
+    if (!file) {
         const char* why = errno == ELOOP ? "it is a symbolic link, which is not followed" : std::strerror(errno);
         throw FileCreateError("Cannot create file " + Quoted(path) + ": " + why);
     }
@@ -82,11 +71,8 @@ int CreateDestination(const std::string& path, const std::string& source) {
         why = "it is held open by another unpacking";
     else if (ftruncate(fd, 0) != 0)
         why = std::strerror(errno);
-    if (why) {
-        close(fd);
-        throw FileCreateError("Cannot create file " + Quoted(path) + ": " + why);
-    }
-    return fd;
+    if (why) throw FileCreateError("Cannot create file " + Quoted(path) + ": " + why);
+    return file;
 }
 
 class Inflater {
@@ -152,9 +138,9 @@ void InflateInto(int in, const std::string& source, int out, const std::string& 
 }
 
 void Unpack(const std::string& source, int out, const std::string& destination) {
-    int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) throw FileOpenError("Cannot open file " + Quoted(source) + ": " + std::strerror(errno));
-    FileHandle inGuard(in);
+    FileDescriptor file(open(source.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file) throw FileOpenError("Cannot open file " + Quoted(source) + ": " + std::strerror(errno));
+    const int in = file.get();
     unsigned char head[4];
     size_t got = ReadUpTo(in, head, sizeof head, source);
     if (got < sizeof head)
@@ -179,14 +165,14 @@ void Empty(int fd) {
 }  // namespace
 
 bool UnpackArchive(const std::string& source, const std::string& destination) {
-    FileHandle out(CreateDestination(destination, source));
+    FileDescriptor out = CreateDestination(destination, source);
     try {
-        Unpack(source, out.fd(), destination);
+        Unpack(source, out.get(), destination);
     } catch (const std::bad_alloc&) {
-        Empty(out.fd());
+        Empty(out.get());
         throw Error("Out of memory while unpacking " + Quoted(source));
     } catch (...) {
-        Empty(out.fd());
+        Empty(out.get());
         throw;
     }
     return true;

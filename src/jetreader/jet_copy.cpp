@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "archive/schema.h"
+#include "archive/sqlite_handles.h"
 #include "base/errors.h"
 #include "jetreader/jet_date.h"
 #include "jetreader/jet_text.h"
@@ -28,24 +29,10 @@ struct TableDefDeleter {
 };
 using TableDef = std::unique_ptr<MdbTableDef, TableDefDeleter>;
 
-struct StatementDeleter {
-    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-using Statement = std::unique_ptr<sqlite3_stmt, StatementDeleter>;
-
 uint32_t Le32(const unsigned char* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 uint64_t Le64(const unsigned char* p) { return Le32(p) | (static_cast<uint64_t>(Le32(p + 4)) << 32); }
-
-std::string Quoted(std::string_view name) {
-    std::string out = "\"";
-    for (char c : name) {
-        if (c == '"') out.push_back('"');
-        out.push_back(c);
-    }
-    return out + "\"";
-}
 
 bool IsArchiveTable(const char* name) {
     for (const char* wanted : kArchiveTables)
@@ -86,24 +73,24 @@ MdbColumn* ColumnAt(MdbTableDef* table, unsigned i) {
 
 // "CREATE TABLE" for the Jet table: its columns in order, its primary key and unique indexes.
 std::string CreateStatement(MdbTableDef* table) {
-    std::string sql = "CREATE TABLE " + Quoted(table->name) + " (";
+    std::string sql = "CREATE TABLE " + QuotedIdentifier(table->name) + " (";
     for (unsigned i = 0; i < table->num_cols; ++i) {
         MdbColumn* col = ColumnAt(table, i);
-        sql += (i ? ", " : "") + Quoted(col->name) + " " + NativeType(col->col_type);
+        sql += (i ? ", " : "") + QuotedIdentifier(col->name) + " " + NativeType(col->col_type);
     }
-    bool has_primary_key = false;
+    bool hasPrimaryKey = false;
     for (unsigned i = 0; table->indices && i < table->indices->len; ++i) {
         auto* index = static_cast<MdbIndex*>(g_ptr_array_index(table->indices, i));
         bool primary = index->index_type == 1;
         if (index->index_type == 2 || index->num_keys == 0 || (!primary && !(index->flags & MDB_IDX_UNIQUE))) continue;
-        if (primary && has_primary_key) throw ReadError(std::string("table ") + table->name + " has two primary keys");
-        has_primary_key = has_primary_key || primary;
+        if (primary && hasPrimaryKey) throw ReadError(std::string("table ") + table->name + " has two primary keys");
+        hasPrimaryKey = hasPrimaryKey || primary;
         std::string keys;
         for (unsigned k = 0; k < index->num_keys && k < MDB_MAX_IDX_COLS; ++k) {
             int column = index->key_col_num[k] - 1;
             if (column < 0 || static_cast<unsigned>(column) >= table->num_cols)
                 throw ReadError(std::string("index ") + index->name + " of table " + table->name + " names no column");
-            keys += (k ? ", " : "") + Quoted(ColumnAt(table, column)->name);
+            keys += (k ? ", " : "") + QuotedIdentifier(ColumnAt(table, column)->name);
         }
         sql += std::string(primary ? ", PRIMARY KEY (" : ", UNIQUE (") + keys + ")";
     }
@@ -122,15 +109,15 @@ class TableCopier {
 public:
     TableCopier(MdbHandle* mdb, MdbTableDef* table, sqlite3* dest) : mdb_(mdb), table_(table), dest_(dest) {}
 
-    // Copies every row; returns how many, calling `row_done` after each.
+    // Copies every row; returns how many, calling `rowDone` after each.
     template <typename RowDone>
-    int64_t Copy(RowDone&& row_done) {
+    int64_t Copy(RowDone&& rowDone) {
         Statement insert = PrepareInsert();
-        const int row_count_offset = mdb_->fmt->row_count_offset;
+        const int rowCountOffset = mdb_->fmt->row_count_offset;
         int64_t copied = 0;
         mdb_rewind_table(table_);
         while (mdb_read_next_dpg(table_)) {
-            int rows = mdb_get_int16(mdb_->pg_buf, row_count_offset);
+            int rows = mdb_get_int16(mdb_->pg_buf, rowCountOffset);
             for (int row = 0; row < rows; ++row) {
                 int start = 0;
                 size_t size = 0;
@@ -144,7 +131,7 @@ public:
                 else
                     CopyRow(start & kOffsetMask, size, insert.get());
                 ++copied;
-                row_done();
+                rowDone();
             }
         }
         if (copied != static_cast<int64_t>(table_->num_rows))
@@ -171,21 +158,21 @@ private:
     // A row that grew too big for its page lives on another one; its old place holds the
     // row number and the page number (three bytes) of the new.
     void CopyMovedRow(int start, size_t size, sqlite3_stmt* insert) {
-        const unsigned long page_here = table_->cur_phys_pg;
-        const ssize_t page_size = mdb_->fmt->pg_size;
+        const unsigned long pageHere = table_->cur_phys_pg;
+        const ssize_t pageSize = mdb_->fmt->pg_size;
         for (int hops = 0;; ++hops) {
             const unsigned char* pointer = mdb_->pg_buf + start;
             if (size < 4 || hops > 8) throw Damaged("a moved row cannot be found");
             const int row = pointer[0];
             const unsigned long page = pointer[1] | (pointer[2] << 8) | (static_cast<unsigned long>(pointer[3]) << 16);
-            if (mdb_read_pg(mdb_, page) != page_size || mdb_find_row(mdb_, row, &start, &size) != 0)
+            if (mdb_read_pg(mdb_, page) != pageSize || mdb_find_row(mdb_, row, &start, &size) != 0)
                 throw Damaged("a moved row cannot be found");
-            bool another_pointer = (start & kMovedRow) && !(start & kDeletedRow);
+            bool anotherPointer = (start & kMovedRow) && !(start & kDeletedRow);
             start &= kOffsetMask;
-            if (!another_pointer) break;
+            if (!anotherPointer) break;
         }
         CopyRow(start, size, insert);
-        if (mdb_read_pg(mdb_, page_here) != page_size) throw Damaged("a page cannot be read again");
+        if (mdb_read_pg(mdb_, pageHere) != pageSize) throw Damaged("a page cannot be read again");
     }
 
     ReadError Damaged(const std::string& what) const {
@@ -193,13 +180,10 @@ private:
     }
 
     Statement PrepareInsert() {
-        std::string sql = "INSERT INTO " + Quoted(table_->name) + " VALUES (";
+        std::string sql = "INSERT INTO " + QuotedIdentifier(table_->name) + " VALUES (";
         for (unsigned i = 0; i < table_->num_cols; ++i) sql += i ? ", ?" : "?";
         sql += ")";
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(dest_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
-            throw DatabaseError(sqlite3_errmsg(dest_));
-        return Statement(statement);
+        return Statement(dest_, sql);
     }
 
     // The bytes of a field, checked to lie inside the current page.
@@ -234,12 +218,12 @@ private:
         std::string value;
         std::unordered_set<uint32_t> visited;
         bool chain = !(word & 0x40000000);
-        for (uint32_t pg_row = Le32(h + 4); pg_row != 0;) {
-            if (!visited.insert(pg_row).second) throw Damaged("a memo value's pages run in a circle");
+        for (uint32_t pgRow = Le32(h + 4); pgRow != 0;) {
+            if (!visited.insert(pgRow).second) throw Damaged("a memo value's pages run in a circle");
             void* page = nullptr;
             int start = 0;
             size_t size = 0;
-            if (mdb_find_pg_row(mdb_, static_cast<int>(pg_row), &page, &start, &size) != 0 || start < 0 ||
+            if (mdb_find_pg_row(mdb_, static_cast<int>(pgRow), &page, &start, &size) != 0 || start < 0 ||
                 static_cast<size_t>(start) + size > static_cast<size_t>(mdb_->fmt->pg_size) || (chain && size < 4))
                 throw Damaged("a memo value's page cannot be read");
             auto* bytes = static_cast<const unsigned char*>(page) + start;
@@ -247,7 +231,7 @@ private:
             value.append(reinterpret_cast<const char*>(bytes) + skip, size - skip);
             if (value.size() > length + static_cast<size_t>(mdb_->fmt->pg_size))
                 throw Damaged("a memo value is longer than it says");
-            pg_row = chain ? Le32(bytes) : 0;
+            pgRow = chain ? Le32(bytes) : 0;
         }
         if (value.size() < length) throw Damaged("a memo value is shorter than it says");
         value.resize(length);
@@ -370,7 +354,7 @@ std::vector<TableDef> OpenArchiveTables(MdbHandle* mdb) {
 
 }  // namespace
 
-void CopyJetTables(MdbHandle* mdb, sqlite3* dest, const ProgressFunction& progress) {
+void CopyJetTables(MdbHandle* mdb, sqlite3* dest, const Progress& progress) {
     std::vector<TableDef> tables = OpenArchiveTables(mdb);
     int64_t total = 0;
     for (const TableDef& table : tables) total += table->num_rows;

@@ -8,8 +8,9 @@
 #include <mdbtools.h>
 
 #include <cstdint>
-#include <functional>
 #include <stdexcept>
+
+#include "base/progress.h"
 
 struct sqlite3;
 
@@ -21,11 +22,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Called now and then with the rows copied so far and the rows of all tables together.
-using ProgressFunction = std::function<void(int64_t copied, int64_t total)>;
-
 // Writes the tables into `dest`, an empty data base, inside one transaction. Raises
 // ReadError for a damaged Jet file and zenta::Error for a refusal of the data base.
-void CopyJetTables(MdbHandle* mdb, sqlite3* dest, const ProgressFunction& progress);
+// `progress` hears now and then of the rows copied of the rows of all tables.
+void CopyJetTables(MdbHandle* mdb, sqlite3* dest, const Progress& progress);
 
 }  // namespace zenta::jet

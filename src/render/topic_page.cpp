@@ -58,21 +58,21 @@ bool StartsCharacter(std::string_view text, size_t known, size_t at) {
 }  // namespace
 
 std::vector<ReplyRow> ReadReplies(Connection& connection, const TopicRow& row) {
+    const Value& topicId = row[topic_row::kTopicId];
+    // A Null cannot stand for a topic: the conversion error, as when the id was statement text.
+    if (topicId.IsNull()) throw ConversionError();
     Query query(&connection);
-    query.Close();
-    query.SQL().Clear();
     query.SQL().Add(
         "select a.R_MESSAGE,(mid(cstr(a.r_date),1,4)+'-'+mid(cstr(a.r_date),5,2)+'-'+mid(cstr(a.r_date),7,2)) as "
         "r_date,"
-        "b.M_NAME as R_AUTHOR from FORUM_REPLY a,FORUM_MEMBERS b where a.R_AUTHOR=b.MEMBER_ID and  a.TOPIC_ID=" +
-        row[4].ColumnText());
+        "b.M_NAME as R_AUTHOR from FORUM_REPLY a,FORUM_MEMBERS b where a.R_AUTHOR=b.MEMBER_ID and  a.TOPIC_ID=?");
     query.SQL().Add(" order by a.R_DATE  ");
+    query.Parameters() = {topicId};
     query.Open();
     std::vector<ReplyRow> replies;
     for (; !query.Eof(); query.Next())
         replies.push_back({query.FieldByName("R_MESSAGE").AsString(), query.FieldByName("R_date").AsString(),
                            query.FieldByName("R_AUTHOR").AsString()});
-    query.Close();
     return replies;
 }
 
@@ -112,17 +112,18 @@ std::string BuildTopicPage(const TopicRow& row, const std::vector<ReplyRow>& rep
     page +=
         "<body bgcolor=\"#C0C0C0\"><table border=\"0\" width=\"100%\" bgcolor=\"#FFFFFF\" cellspacing=\"1\">"
         "<tr><td width=\"100%\" bgcolor=\"#339966\">";
-    page += HeaderText(row[0]);
+    using namespace topic_row;
+    page += HeaderText(row[kTitle]);
     page += Pieces().replies;
-    page += HeaderText(row[9]);
+    page += HeaderText(row[kReplies]);
     page += "<br>";
-    page += HeaderText(row[2]);
-    page += "-" + KindLabel(row[6]) + "-" + LanguageLabel(row[7]) + "-" + GradeLabel(row[8]) + ":";
-    page += HeaderText(row[1]);
+    page += HeaderText(row[kSpeaker]);
+    page += "-" + KindLabel(row[kKind]) + "-" + LanguageLabel(row[kLanguage]) + "-" + GradeLabel(row[kGood]) + ":";
+    page += HeaderText(row[kReadingTimes]);
     page += Pieces().postedOn;
-    page += HeaderText(row[3]);
+    page += HeaderText(row[kSpeakDate]);
     page += "</td></tr><tr><td width=\"100%\" bgcolor=\"#C0C0C0\">";
-    page += row[5].AsString();
+    page += row[kMessage].AsString();
     page += "</td></tr>";
     for (const ReplyRow& reply : replies) {
         page += "<tr><td width=\"100%\" bgcolor=\"#808000\">";

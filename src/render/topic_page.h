@@ -19,11 +19,11 @@ struct ReplyRow {
     std::string author;
 };
 
-// Runs the reply query for the topic at position 4 of the row: the replies whose author has
-// a member row, in raw R_DATE order. A Null topic id raises the conversion error.
+// Runs the reply query for the row's topic id, bound as a parameter: the replies whose author
+// has a member row, in raw R_DATE order. A Null topic id raises the conversion error.
 std::vector<ReplyRow> ReadReplies(Connection& connection, const TopicRow& row);
 
-// The three header labels, each chosen on its own from positions 6, 7 and 8.
+// The three header labels, each chosen on its own from the row's kind, language and grade.
 std::string KindLabel(const Value& kind);
 std::string LanguageLabel(const Value& language);
 std::string GradeLabel(const Value& grade);

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "app/login.h"
+#include "app/program.h"
 #include "app/topic_list_model.h"
 #include "archive/query.h"
 #include "archive/topic_list.h"
@@ -27,8 +28,9 @@ const QString kRestart =
 
 // A main window whose dialog answers with `fileName` (or is cancelled when it is null).
 struct AddDataWindow : StartedWindow {
-    explicit AddDataWindow(const std::optional<QString>& fileName, const std::string& board = kSmallBoard)
-        : StartedWindow(board) {
+    explicit AddDataWindow(const std::optional<QString>& fileName, const std::string& board = kSmallBoard,
+                           Tlogin_dir* progress = nullptr)
+        : StartedWindow(board, progress) {
         environment.Set("XDG_CACHE_HOME", folder.File("cache"));
         window->OpenDialog1.SetAnswer([fileName](QString& name, int&) {
             if (!fileName) return false;
@@ -66,6 +68,8 @@ private slots:
     void cancelledOrBlankChoiceMergesNothing();
     void fileThatIsNoArchiveGoesToTheDefaultReport_data();
     void fileThatIsNoArchiveGoesToTheDefaultReport();
+    void fileNamedOnTheCommandLineIsOfferedForAddData_data();
+    void fileNamedOnTheCommandLineIsOfferedForAddData();
 };
 
 void AddDataTest::jetSourcesPlainAndCompressedAreMergedOnce_data() {
@@ -116,9 +120,8 @@ void AddDataTest::windowIsDisabledOnlyDuringTheCopyWithProgressShown() {
     TempDir dir;
     const std::string source = dir.File("board.mdb");
     QCOMPARE(RunCli("generate '" + source + "' --topics 30000 --replies 60000"), 0);
-    AddDataWindow w(QString::fromStdString(source));
     Tlogin_dir progress;
-    login_dir = &progress;
+    AddDataWindow w(QString::fromStdString(source), kSmallBoard, &progress);
     // Samples taken while the copy runs (after the waiting message, before the closing one).
     QList<bool> enabledDuringCopy;
     QList<bool> progressShown;
@@ -132,7 +135,6 @@ void AddDataTest::windowIsDisabledOnlyDuringTheCopyWithProgressShown() {
     QVERIFY(w.window->isEnabled());
     QTest::mouseClick(w.window->inmdb, Qt::LeftButton);
     sampler.stop();
-    login_dir = nullptr;
     QCOMPARE(w.Texts().size(), 2);
     QVERIFY(!enabledDuringCopy.isEmpty());
     QVERIFY(!enabledDuringCopy.contains(true));
@@ -194,6 +196,63 @@ void AddDataTest::fileThatIsNoArchiveGoesToTheDefaultReport() {
     QCOMPARE(w.messages.messages[0].icon, MessageIcon::Error);
     QVERIFY2(w.messages.messages[0].text.contains(message), qPrintable(w.messages.messages[0].text));
     QVERIFY(w.window->isEnabled());
+}
+
+void AddDataTest::fileNamedOnTheCommandLineIsOfferedForAddData_data() {
+    QTest::addColumn<QString>("fixture");
+    QTest::addColumn<bool>("answer");
+    QTest::newRow("compressed archive, yes") << QStringLiteral("sample-extra.znt") << true;
+    QTest::newRow("Jet file, yes") << QStringLiteral("sample-extra.mdb") << true;
+    QTest::newRow("compressed archive, no") << QStringLiteral("sample-extra.znt") << false;
+}
+
+void AddDataTest::fileNamedOnTheCommandLineIsOfferedForAddData() {
+    QFETCH(QString, fixture);
+    QFETCH(bool, answer);
+    if (!FixturesAvailable()) QSKIP("shared fixtures not present");
+    TempDir dir;
+    ScopedEnvironment environment;
+    environment.Set("XDG_CACHE_HOME", dir.File("cache"));
+    const std::string main = dir.File("zenta.mdb");
+    MakeArchive(main, kSmallBoard);
+    const std::string named = dir.File(fixture.toStdString());
+    std::filesystem::copy_file(FixturePath(fixture.toStdString()), named);
+    MessageRecorder messages;
+    messages.answer = answer;
+    // The window closes once the boxes are all there (the question, then the two of Add data).
+    const size_t expected = answer ? 3 : 1;
+    bool shownWhenAsked = false;
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, this, [&] {
+        if (messages.messages.empty() || messages.messages.size() < expected || !zenta::index) return;
+        shownWhenAsked = zenta::index->isVisible();
+        zenta::index->close();
+    });
+    closer.start(50);
+    QTimer guard;
+    guard.setSingleShot(true);
+    connect(&guard, &QTimer::timeout, [] { QApplication::exit(3); });
+    guard.start(60000);
+    QCOMPARE(RunProgram(QString::fromStdString(named), {main}), 0);
+    QVERIFY(shownWhenAsked);
+    QCOMPARE(messages.messages.size(), expected);
+    QCOMPARE(messages.messages[0].icon, MessageIcon::Question);
+    QCOMPARE(messages.messages[0].text,
+             QStringLiteral("Add the data of \"%1\" to the main archive?").arg(QString::fromStdString(named)));
+    Connection connection(main);
+    Query topics(&connection);
+    topics.SQL().Add("select count(*) from FORUM_TOPICS");
+    topics.Open();
+    if (answer) {
+        QCOMPARE(messages.messages[1].text, kCollecting);
+        QVERIFY2(messages.messages[2].text.contains(QStringLiteral("FORUM_TOPICS: 10 added")),
+                 qPrintable(messages.messages[2].text));
+        QCOMPARE(topics.Fields(0).integer(), std::int64_t{10});
+    } else {
+        QCOMPARE(topics.Fields(0).integer(), std::int64_t{0});
+    }
+    // The named file is only read.
+    QVERIFY(ReadFile(named) == ReadFile(FixturePath(fixture.toStdString())));
 }
 
 ZENTA_UI_TEST_MAIN(AddDataTest)

@@ -6,15 +6,15 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabBar>
-#include <QTabWidget>
 #include <QTreeWidget>
 #include <QWebEngineHistory>
 
 #include <fstream>
 
+#include "app/page_control.h"
 #include "app/status_panel.h"
 #include "browse/web_browser.h"
-#include "render/info_view_loader.h"
+#include "browse/info_view_loader.h"
 #include "ui_test_support.h"
 
 using namespace zenta;

@@ -14,7 +14,7 @@
 
 #include "base/codepage.h"
 #include "browse/web_browser.h"
-#include "render/info_view_loader.h"
+#include "browse/info_view_loader.h"
 #include "ui_test_support.h"
 
 using namespace zenta;

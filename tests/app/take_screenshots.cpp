@@ -1,14 +1,13 @@
-// zenta-screenshots FOLDER PAGE OUTPUT_PREFIX: starts the window on FOLDER/zenta.mdb, opens
-// the local page PAGE in the main browser as a user would, and saves each of the three
-// pages, selected by a click on its tab, as OUTPUT_PREFIX-browser.png, -legman.png and
-// -configure.png. On the Legman page it first clicks the first forum and its newest topic.
+// zenta-screenshots ARCHIVE PAGE OUTPUT_PREFIX: starts the window on the main archive ARCHIVE, shows
+// the local page PAGE in the main browser in place of the board's home page (which a machine
+// without a network cannot reach; the address box keeps the home address, as a user sees it
+// after start-up), and saves each of the three pages, selected by a click on its tab, as
+// OUTPUT_PREFIX-browser.png, -legman.png and -configure.png. On the Legman page it first
+// clicks the first forum and its newest topic.
 #include <QApplication>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTableView>
 #include <QSignalSpy>
 #include <QTabBar>
-#include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -16,6 +15,7 @@
 
 #include "app/error_report.h"
 #include "app/main_window.h"
+#include "app/page_control.h"
 #include "browse/page_scheme.h"
 #include "browse/web_browser.h"
 #include "ui_test_support.h"
@@ -50,12 +50,12 @@ int main(int argc, char** argv) {
     zenta::RegisterPageScheme();
     QApplication app(argc, argv);
     if (argc != 4) {
-        std::fprintf(stderr, "usage: zenta-screenshots FOLDER PAGE OUTPUT_PREFIX\n");
+        std::fprintf(stderr, "usage: zenta-screenshots ARCHIVE PAGE OUTPUT_PREFIX\n");
         return 2;
     }
     QApplication::setApplicationName(QStringLiteral("Zenta"));
     zenta::MessageRecorder messages;
-    zenta::Tindex window(QString::fromLocal8Bit(argv[1]));
+    zenta::Tindex window(QString::fromLocal8Bit(argv[1]), {}, nullptr);
     window.FormCreate(&window);
     if (window.TerminationRequested()) {
         std::fprintf(stderr, "start-up failed: %s\n", qPrintable(messages.messages.at(0).text));
@@ -63,8 +63,7 @@ int main(int argc, char** argv) {
     }
     window.show();
     Settle(window.listinfo);
-    window.Edit1->setText(QString::fromLocal8Bit(argv[2]));
-    window.conn_cmd->click();
+    window.WebBrowser1->Navigate(QString::fromLocal8Bit(argv[2]));
     Settle(window.WebBrowser1);
 
     const char* names[] = {"browser", "legman", "configure"};

@@ -7,11 +7,11 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTabBar>
-#include <QTabWidget>
 #include <QTableView>
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include "app/page_control.h"
 #include "app/radio_group.h"
 #include "app/topic_list_model.h"
 #include "browse/web_browser.h"

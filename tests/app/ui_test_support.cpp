@@ -4,10 +4,10 @@
 #include <QEventLoop>
 #include <QSignalSpy>
 #include <QTabBar>
-#include <QTabWidget>
 #include <QTimer>
 #include <QWebEnginePage>
 
+#include "app/page_control.h"
 #include "browse/web_browser.h"
 
 namespace zenta::test {
@@ -18,9 +18,9 @@ const char* const kSmallBoard =
     "insert into FORUM_FORUM values (1, 1, '综合讨论', '', 0);"
     "insert into FORUM_FORUM values (2, 2, '标准库', '', 0);";
 
-StartedWindow::StartedWindow(const std::string& board) {
+StartedWindow::StartedWindow(const std::string& board, Tlogin_dir* progress) {
     MakeArchive(folder.File("zenta.mdb"), board);
-    window = std::make_unique<Tindex>(QString::fromStdString(folder.path()));
+    window = std::make_unique<Tindex>(QString::fromStdString(folder.File("zenta.mdb")), std::vector<std::string>{}, progress);
     // Watched from the start: the two first pages may finish in either order.
     mainLoaded_ = std::make_unique<QSignalSpy>(window->WebBrowser1, &QWebEngineView::loadFinished);
     infoLoaded_ = std::make_unique<QSignalSpy>(window->listinfo, &QWebEngineView::loadFinished);

@@ -21,9 +21,9 @@ namespace zenta::test {
 extern const char* const kSmallBoard;
 
 // A main window over a temporary folder holding `board` as zenta.mdb, started up, with
-// boxes recorded.
+// boxes recorded; `progress` is its progress form (none by default).
 struct StartedWindow {
-    explicit StartedWindow(const std::string& board = kSmallBoard);
+    explicit StartedWindow(const std::string& board = kSmallBoard, Tlogin_dir* progress = nullptr);
     // Waits until both web views have finished their first page; false on a time-out.
     bool WaitForFirstPages();
 

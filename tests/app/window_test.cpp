@@ -9,7 +9,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTabBar>
-#include <QTabWidget>
 #include <QTableView>
 #include <QToolButton>
 #include <QPushButton>
@@ -23,9 +22,11 @@
 #include <functional>
 
 #include "app/login.h"
+#include "app/page_control.h"
 #include "app/program.h"
 #include "app/radio_group.h"
 #include "app/status_panel.h"
+#include "base/version.h"
 #include "browse/web_browser.h"
 #include "ui_test_support.h"
 
@@ -77,14 +78,20 @@ private slots:
 
 void WindowTest::failedStartUpShowsTheOneMessageAndEnds_data() {
     QTest::addColumn<QString>("archive");
-    QTest::newRow("no archive") << QString();
-    QTest::newRow("not an archive") << QStringLiteral("garbage");
-    QTest::newRow("archive without FORUM_FORUM") << QStringLiteral("drop-forum");
-    QTest::newRow("Jet file cut short") << QStringLiteral("cut-jet");
+    QTest::addColumn<QString>("reason");  // a piece of the second line; @ is the test's folder
+    QTest::newRow("no archive") << QString()
+                                << QStringLiteral("No main archive in any place looked at: \"@/zenta.mdb\"");
+    QTest::newRow("none in the usual places")
+        << QStringLiteral("usual places")
+        << QStringLiteral("No main archive in any place looked at: \"@/zenta.mdb\", \"@/data/zenta/zenta.mdb\"");
+    QTest::newRow("not an archive") << QStringLiteral("garbage") << QStringLiteral("@/zenta.mdb");
+    QTest::newRow("archive without FORUM_FORUM") << QStringLiteral("drop-forum") << QStringLiteral("FORUM_FORUM");
+    QTest::newRow("Jet file cut short") << QStringLiteral("cut-jet") << QStringLiteral("is not a readable archive");
 }
 
 void WindowTest::failedStartUpShowsTheOneMessageAndEnds() {
     QFETCH(QString, archive);
+    QFETCH(QString, reason);
     TempDir folder;
     const std::string path = folder.File("zenta.mdb");
     if (archive == "garbage") {
@@ -99,13 +106,19 @@ void WindowTest::failedStartUpShowsTheOneMessageAndEnds() {
     const std::string before = ReadFile(path);
     MessageRecorder messages;
     LoopGuard guard(3000, 0);
-    const int status = RunProgram(QString::fromStdString(folder.path()));
+    const int status = archive == "usual places" ? RunProgram(QString(), {path, folder.File("data/zenta/zenta.mdb")})
+                                                 : RunProgram(QString::fromStdString(path));
     // A failed start neither creates nor changes the main archive.
     QCOMPARE(std::filesystem::exists(path), existed);
     QVERIFY(ReadFile(path) == before);
     QVERIFY(status != 0);
     QCOMPARE(messages.messages.size(), size_t(1));
-    QCOMPARE(messages.messages[0].text, kNoArchive);
+    // The message, and under it the reason.
+    const QStringList lines = messages.messages[0].text.split(u'\r');
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[0], kNoArchive);
+    reason.replace(u'@', QString::fromStdString(folder.path()));
+    QVERIFY2(lines[1].contains(reason), qPrintable(lines[1]));
     QVERIFY(NoWindowShown());
     QVERIFY(zenta::index.isNull());
 }
@@ -123,8 +136,8 @@ void WindowTest::programShowsTheWindowAndEndsWhenItCloses() {
     });
     closer.start(500);
     LoopGuard guard(20000, 3);
-    QCOMPARE(RunProgram(QString::fromStdString(folder.path())), 0);
-    QCOMPARE(seen, QStringLiteral("Zenta"));
+    QCOMPARE(RunProgram(QString::fromStdString(folder.File("zenta.mdb"))), 0);
+    QCOMPARE(seen, QStringLiteral("Zenta ") + QString::fromLatin1(kVersion));
     QVERIFY(messages.messages.empty());
     QVERIFY(zenta::index.isNull());
     QVERIFY(NoWindowShown());
@@ -143,6 +156,7 @@ void WindowTest::startedWindowShowsTheBrowserPageAndThePrompt() {
     QCOMPARE(w.Edit1->text(), QStringLiteral("http://www.zenta.example"));
     QCOMPARE(w.linkto->item(0)->text(), w.Edit1->text() + "/");
     QVERIFY(w.Memo1->toPlainText().startsWith(QStringLiteral("《Zenta》\n\n")));
+    QVERIFY(w.Memo1->toPlainText().endsWith(QStringLiteral("\n\nVersion ") + QString::fromLatin1(kVersion)));
     QCOMPARE(w.RadioGroup1->ItemIndex(), 0);
     QCOMPARE(
         w.OpenDialog1.NameFilters(),
@@ -174,7 +188,6 @@ void WindowTest::jetMainArchiveIsConvertedBehindTheProgressForm() {
     TempDir folder;
     std::filesystem::copy_file(FixturePath("sample.mdb"), folder.File("zenta.mdb"));
     Tlogin_dir progress;
-    login_dir = &progress;
     int highest = 0;
     bool shownWhileCopying = false;
     connect(progress.progressbar1, &QProgressBar::valueChanged, this, [&](int value) {
@@ -182,7 +195,7 @@ void WindowTest::jetMainArchiveIsConvertedBehindTheProgressForm() {
         shownWhileCopying = shownWhileCopying || progress.isVisible();
     });
     MessageRecorder messages;
-    Tindex w(QString::fromStdString(folder.path()));
+    Tindex w(QString::fromStdString(folder.File("zenta.mdb")), {}, &progress);
     w.FormCreate(&w);
     QVERIFY(messages.messages.empty());
     QVERIFY(!w.TerminationRequested());
@@ -231,7 +244,7 @@ void WindowTest::viewStateFollowsEveryTransition() {
          },
          true, false, false, 0},
         {"user selects Legman again", [&] { SelectPageByUser(w, 1); }, true, false, false, 1},
-        {"page set from code is no user change", [&] { w.PageControl1->setCurrentIndex(1); }, true, false, false, 1},
+        {"page set from code is no user change", [&] { w.PageControl1->setCurrentIndex(2); }, true, false, false, 2},
     };
     for (const Step& step : steps) {
         step.act();

@@ -177,11 +177,11 @@ std::string Problems(const std::vector<TableCopy>& copies) {
 
 // Runs the way; returns the message shown, or "" when everything went in.
 std::string RunWay(Way way, const std::string& dir, const std::string& source) {
-    const std::string main = dir + "/" + kMainArchiveName;
+    const std::string main = MainArchivePath(dir);
     try {
         switch (way) {
             case Way::StartUp: {
-                PrepareMainArchive(dir);
+                PrepareMainArchive(main);
                 Connection connection(main);
                 TreeNode root;
                 BuildCategoryTree(connection, root);
@@ -258,7 +258,7 @@ TEST_P(BadInput, ShowsTheMessageAndKeepsTheMainArchive) {
     test::TempDir dir;
     test::ScopedEnvironment environment;
     environment.Set("XDG_CACHE_HOME", dir.File("cache"));
-    const std::string main = dir.File(kMainArchiveName);
+    const std::string main = MainArchivePath(dir.path());
     std::string source =
         dir.File(c.way == Way::AddZnt ||
                          (c.way == Way::CliMerge && (c.bad == Bad::Claims2GB || c.bad == Bad::InflatesBeyondClaim))

@@ -23,9 +23,9 @@ constexpr size_t kPage = 4096;
 // Tight limits keep a looping or swelling reader short.
 JetConversionOptions TightLimits() {
     JetConversionOptions options;
-    options.address_space = uint64_t{512} << 20;
-    options.cpu_time = 5s;
-    options.wall_time = 10s;
+    options.addressSpace = uint64_t{512} << 20;
+    options.cpuTime = 5s;
+    options.wallTime = 10s;
     return options;
 }
 
@@ -118,7 +118,7 @@ TEST_F(JetRobustness, HelperThatCrashesOrHangs) {
         std::filesystem::permissions(helper, std::filesystem::perms::owner_all);
         JetConversionOptions options = TightLimits();
         options.helper = helper;
-        options.wall_time = 1s;
+        options.wallTime = 1s;
         std::string dest = dir_.File("out.mdb");
         auto started = std::chrono::steady_clock::now();
         try {

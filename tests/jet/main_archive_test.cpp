@@ -1,4 +1,4 @@
-// The start-up conversion of a Jet zenta.mdb: done once, the original kept byte for byte,
+// The start-up conversion of a Jet main archive: done once, the original kept byte for byte,
 // and safe against an interruption at any moment.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -43,21 +43,29 @@ protected:
 
 TEST_F(MainArchive, ConvertsOnceAndKeepsTheOriginal) {
     int calls = 0;
-    EXPECT_EQ(PrepareMainArchive(dir_.path(), [&](int64_t, int64_t) { ++calls; }), dir_.File("zenta.mdb.jet"));
+    EXPECT_EQ(PrepareMainArchive(Main(), [&](int64_t, int64_t) { ++calls; }), dir_.File("zenta.mdb.jet"));
     EXPECT_GT(calls, 0);
     ExpectConverted();
     EXPECT_EQ(test::ReadFile(dir_.File("zenta.mdb.jet")), original_);
     EXPECT_EQ(Files(), (std::set<std::string>{"zenta.mdb", "zenta.mdb.jet"}));
     std::string converted = test::ReadFile(Main());
-    EXPECT_EQ(PrepareMainArchive(dir_.path()), "");
+    EXPECT_EQ(PrepareMainArchive(Main()), "");
     EXPECT_EQ(test::ReadFile(Main()), converted);
+}
+
+TEST_F(MainArchive, AJetArchiveOfAnotherNameIsKeptUnderThatName) {
+    fs::rename(Main(), dir_.File("board.mdb"));
+    EXPECT_EQ(PrepareMainArchive(dir_.File("board.mdb")), dir_.File("board.mdb.jet"));
+    EXPECT_EQ(DetectArchiveFormat(dir_.File("board.mdb")), ArchiveFormat::Native);
+    EXPECT_EQ(test::ReadFile(dir_.File("board.mdb.jet")), original_);
+    EXPECT_EQ(Files(), (std::set<std::string>{"board.mdb", "board.mdb.jet"}));
 }
 
 TEST_F(MainArchive, KeepsTheOriginalUnderTheFirstFreeName) {
     test::MakeArchive(dir_.File("zenta.mdb.jet"));
     std::string other = test::ReadFile(dir_.File("zenta.mdb.jet"));
     test::MakeArchive(dir_.File("zenta.mdb.1.jet"));
-    EXPECT_EQ(PrepareMainArchive(dir_.path()), dir_.File("zenta.mdb.2.jet"));
+    EXPECT_EQ(PrepareMainArchive(Main()), dir_.File("zenta.mdb.2.jet"));
     EXPECT_EQ(test::ReadFile(dir_.File("zenta.mdb.2.jet")), original_);
     EXPECT_EQ(test::ReadFile(dir_.File("zenta.mdb.jet")), other);
     ExpectConverted();
@@ -65,9 +73,9 @@ TEST_F(MainArchive, KeepsTheOriginalUnderTheFirstFreeName) {
 
 TEST_F(MainArchive, LeavesOtherFilesAlone) {
     fs::remove(Main());
-    EXPECT_EQ(PrepareMainArchive(dir_.path()), "");  // none: the opening reports it
+    EXPECT_EQ(PrepareMainArchive(Main()), "");  // none: the opening reports it
     test::MakeArchive(Main());
-    EXPECT_EQ(PrepareMainArchive(dir_.path()), "");
+    EXPECT_EQ(PrepareMainArchive(Main()), "");
     EXPECT_EQ(Files(), (std::set<std::string>{"zenta.mdb"}));
 }
 
@@ -77,7 +85,7 @@ TEST_F(MainArchive, FailedConversionLeavesTheJetFile) {
     fs::remove(Main());
     { std::ofstream(Main(), std::ios::binary) << damaged; }
     try {
-        PrepareMainArchive(dir_.path());
+        PrepareMainArchive(Main());
         ADD_FAILURE() << "converted a damaged file";
     } catch (const Error& e) {
         EXPECT_EQ(std::string(e.what()).rfind("\"" + Main() + "\" is not a readable archive: ", 0), 0u) << e.what();
@@ -95,7 +103,7 @@ TEST_F(MainArchive, KilledHalfWayLeavesTheOriginal) {
         if (pid == 0) {
             int calls = 0;
             try {
-                PrepareMainArchive(dir_.path(), [&](int64_t, int64_t) {
+                PrepareMainArchive(Main(), [&](int64_t, int64_t) {
                     if (calls++ == killed_at_call) raise(SIGKILL);
                 });
             } catch (...) {
@@ -108,7 +116,7 @@ TEST_F(MainArchive, KilledHalfWayLeavesTheOriginal) {
         EXPECT_EQ(test::ReadFile(Main()), original_) << "call " << killed_at_call;
         EXPECT_FALSE(fs::exists(dir_.File("zenta.mdb.jet")));
     }
-    EXPECT_EQ(PrepareMainArchive(dir_.path()), dir_.File("zenta.mdb.jet"));
+    EXPECT_EQ(PrepareMainArchive(Main()), dir_.File("zenta.mdb.jet"));
     ExpectConverted();
     EXPECT_EQ(test::ReadFile(dir_.File("zenta.mdb.jet")), original_);
     EXPECT_EQ(Files(), (std::set<std::string>{"zenta.mdb", "zenta.mdb.jet"}));
@@ -120,7 +128,7 @@ TEST_F(MainArchive, KilledBeforeTheRenameReusesTheKeptOriginal) {
     ASSERT_EQ(link(Main().c_str(), dir_.File("zenta.mdb.jet").c_str()), 0);
     { std::ofstream(dir_.File(".zenta.mdb.converted")) << "half"; }
     { std::ofstream(dir_.File("..zenta.mdb.converted.part-abc123")) << "half"; }
-    EXPECT_EQ(PrepareMainArchive(dir_.path()), dir_.File("zenta.mdb.jet"));
+    EXPECT_EQ(PrepareMainArchive(Main()), dir_.File("zenta.mdb.jet"));
     ExpectConverted();
     EXPECT_EQ(test::ReadFile(dir_.File("zenta.mdb.jet")), original_);
     EXPECT_EQ(Files(), (std::set<std::string>{"zenta.mdb", "zenta.mdb.jet"}));

@@ -91,7 +91,7 @@ TEST(TopicPage, EachLabelIsChosenOnItsOwn) {
 
 TEST(TopicPage, ANullKindLeavesTheLaterLabelsInPlace) {
     TopicRow row = SampleRow();
-    row[6] = Value();
+    row[topic_row::kKind] = Value();
     EXPECT_NE(Page(row).find("Tom-【未知】-【Delphi】-【黄金文章】:42"), std::string::npos);
 }
 
@@ -125,15 +125,15 @@ TEST(TopicPage, LineBreaksFullWidthSpacesAndBoardCodesBecomeHtml) {
     };
     for (const Case& c : cases) {
         TopicRow row = SampleRow();
-        row[5] = Text(c.text);
+        row[topic_row::kMessage] = Text(c.text);
         EXPECT_EQ(TextCell(Page(row)), c.shown) << c.why;
     }
 }
 
 TEST(TopicPage, ANameEndingInTheSecondByteA1KeepsItsCharacter) {
     TopicRow row = SampleRow();
-    row[2] = Text("来啊");
-    row[0] = Text("布丁");
+    row[topic_row::kSpeaker] = Text("来啊");
+    row[topic_row::kTitle] = Text("布丁");
     std::string page = Page(row, {{"", "2003-01-01", ToNarrow("好人啊")}});
     EXPECT_NE(page.find("布丁->回复:3<br>来啊-【问题】"), std::string::npos);
     EXPECT_NE(page.find(":42<br>发言日期:2002-12-31"), std::string::npos);
@@ -177,15 +177,24 @@ TEST_F(TopicReplies, RepliesComeInRawDateOrderWithoutThoseOfMissingAuthors) {
 
 TEST_F(TopicReplies, ATopicWithoutRepliesEndsWithItsTextCell) {
     TopicRow row = SampleRow();
-    row[4] = Value::Integer(106);
+    row[topic_row::kTopicId] = Value::Integer(106);
     EXPECT_TRUE(ReadReplies(connection_, row).empty());
     std::string page = FromNarrow(MakeTopicPage(connection_, row));
     EXPECT_TRUE(page.ends_with("正文</td></tr></table></body>"));
 }
 
+TEST_F(TopicReplies, ATopicIdIsAValueNeverPartOfTheStatement) {
+    // Pasted into the statement, this id read the replies of every topic.
+    TopicRow row = SampleRow();
+    row[topic_row::kTopicId] = Value::Text("101 or 1=1");
+    EXPECT_TRUE(ReadReplies(connection_, row).empty());
+    row[topic_row::kTopicId] = Value::Text("101");  // a text of digits still names the topic
+    EXPECT_EQ(ReadReplies(connection_, row).size(), 3u);
+}
+
 TEST_F(TopicReplies, ANullTopicIdIsAConversionError) {
     TopicRow row = SampleRow();
-    row[4] = Value();
+    row[topic_row::kTopicId] = Value();
     EXPECT_THROW(MakeTopicPage(connection_, row), ConversionError);
 }
 

@@ -2,11 +2,10 @@
 // links, and where the web views' new windows go.
 #include <QLineEdit>
 #include <QListWidget>
-#include <QSignalBlocker>
-#include <QTabWidget>
 #include <QTreeWidget>
 
 #include "app/main_window.h"
+#include "app/page_control.h"
 #include "app/status_panel.h"
 #include "base/trim.h"
 #include "browse/web_browser.h"
@@ -70,12 +69,8 @@ void Tindex::linktoClick(QObject* Sender) {
     if (!link) return;
     Edit1->setText(link->text());
     conn_cmdClick(Sender);
-    {
-        // A page set from code is no page change by the user,
-        QSignalBlocker quiet(PageControl1);
-        PageControl1->setCurrentIndex(0);
-    }
-    // so the tree is hidden here.
+    // A page set from code is no page change by the user, so the tree is hidden here.
+    PageControl1->setCurrentIndex(0);
     TreeView1->setVisible(false);
 }
 

@@ -1,5 +1,5 @@
 // Loading a page from memory into a web view; see info_view_loader.h.
-#include "render/info_view_loader.h"
+#include "browse/info_view_loader.h"
 
 #include "browse/web_browser.h"
 
