@@ -47,6 +47,14 @@ def window(key):
     return statistics.median(values) if values else None
 
 
+serve_path = os.path.join(results, "bench_serve.json")
+serve = json.load(open(serve_path)) if os.path.exists(serve_path) else {}
+
+
+def served(key, value):
+    return serve.get(key, {}).get(value)
+
+
 def ms(name):
     return bench[name]["ms"] if name in bench else None
 
@@ -64,6 +72,10 @@ def row(operation, value, unit="ms", anchor="", anchor_value=None, goal="", meet
 
 def under(limit):
     return lambda value, anchor: value < limit
+
+
+def over(limit):
+    return lambda value, anchor: value >= limit
 
 
 def within(times):
@@ -154,6 +166,19 @@ if content_build:
     row("Content index size (its tables' pages) against the text it covers (%.0f MB)" %
         (content_build["text_bytes"] / 1e6), content_build["index_bytes"] / 1e6, "MB", goal="<= 2x the text",
         meets=lambda v, a: v * 1e6 <= 2 * content_build["text_bytes"])
+for key, label, rate in (
+        ("topic_page", f"Served topic page of the median topic ({serve.get('median_topic', '?')})", 2000),
+        ("listing_first", f"Served listing of the largest forum (\"{serve.get('forum', '?')}\"): first page", 2000),
+        ("listing_deep", "Served listing of the largest forum: the page after the 50,000th row (by key)", 2000),
+        ("title_search", "Served title search \"数据库\": first page", 500)):
+    row(label + ", 64 connections: requests a second", served(key, "requests_per_s"), "/s", goal=f">= {rate:,}/s",
+        meets=over(rate))
+    goal, meets = ("< 100 ms", under(100)) if key != "title_search" else ("", None)
+    row(label + ": 99th percentile latency", served(key, "p99_ms"), goal=goal, meets=meets)
+row("Server memory over %s s of every served page at once: peak" % served("memory", "seconds"),
+    served("memory", "peak_MB"), "MB", goal="< 200 MB", meets=under(200))
+row("Server memory: growth after the first 20 s", served("memory", "growth_after_20s_MB"), "MB", goal="flat (< 5 MB)",
+    meets=under(5))
 
 
 def shown(value, unit):
@@ -163,6 +188,9 @@ def shown(value, unit):
         return f"{value:,.0f} MB"
     if unit == "MB/s":
         return f"{value:,.1f} MB/s"
+        return f"{value:,.1f} MB" if value < 10 else f"{value:,.0f} MB"
+    if unit == "/s":
+        return f"{value:,.0f}/s"
     if value >= 1000:
         return f"{value / 1000:,.2f} s"
     return f"{value:,.1f} ms" if value < 100 else f"{value:,.0f} ms"

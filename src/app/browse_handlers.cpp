@@ -6,12 +6,17 @@
 
 #include "app/main_window.h"
 #include "app/page_control.h"
+#include "app/site_link_list.h"
 #include "app/status_panel.h"
 #include "base/trim.h"
 #include "browse/web_browser.h"
 
 namespace zenta {
 namespace {
+
+// The most hidden browsers alive at once: a page that keeps opening windows closes its own
+// oldest ones instead of filling the memory with pages that run scripts.
+constexpr qsizetype kMaxHiddenBrowsers = 4;
 
 QString ConnectingText(const QString& address) {
     return QStringLiteral("Connecting ") + QString::fromStdString(Trim(address.toStdString())) +
@@ -74,8 +79,15 @@ void Tindex::linktoClick(QObject* Sender) {
     TreeView1->setVisible(false);
 }
 
-void Tindex::WebBrowser1NewWindow2(QObject* /*Sender*/, WebBrowser*& ppDisp, bool& /*Cancel*/) {
+void Tindex::WebBrowser1NewWindow2(QObject* Sender, WebBrowser*& ppDisp, bool& Cancel) {
+    // A hidden browser opens no windows of its own: a page that opens itself would multiply.
+    if (Sender != WebBrowser1) {
+        Cancel = true;
+        return;
+    }
     // The window's page goes to a browser that is never displayed.
+    const QList<WebBrowser*> alive = hiddenBrowsers->findChildren<WebBrowser*>(Qt::FindDirectChildrenOnly);
+    for (qsizetype i = 0; i + kMaxHiddenBrowsers <= alive.size(); ++i) delete alive[i];
     auto* browser = new WebBrowser(hiddenBrowsers);
     BindBrowserEvents(browser);
     ppDisp = browser;

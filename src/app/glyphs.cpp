@@ -1,5 +1,5 @@
 // Drawing of the button glyphs; see glyphs.h. Each picture is drawn on a 16 × 16 grid and
-// scaled to the size asked for.
+// scaled to the size asked for, once for each screen scale.
 #include "app/glyphs.h"
 
 #include <QPainter>
@@ -83,10 +83,10 @@ void DrawDiskWithArrow(QPainter& p) {
     p.drawPolygon(QPolygonF{{10, 0.5}, {13, 0.5}, {13, 5}, {15.5, 5}, {11.5, 9.5}, {7.5, 5}, {10, 5}});
 }
 
-}  // namespace
-
-QIcon GlyphIcon(Glyph glyph, int size) {
-    QPixmap pixmap(size, size);
+// The glyph drawn for a screen of `ratio` device pixels to each pixel of the layout.
+QPixmap GlyphPixmap(Glyph glyph, int size, int ratio) {
+    QPixmap pixmap(size * ratio, size * ratio);
+    pixmap.setDevicePixelRatio(ratio);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
@@ -114,7 +114,20 @@ QIcon GlyphIcon(Glyph glyph, int size) {
             DrawDiskWithArrow(p);
             break;
     }
-    return QIcon(pixmap);
+    p.end();
+    return pixmap;
+}
+
+// Enough for the scales desktops use; a finer screen takes the 3x picture.
+constexpr int kRatios[] = {1, 2, 3};
+
+}  // namespace
+
+QIcon GlyphIcon(Glyph glyph, int size) {
+    // Each scale gets its own drawing: an enlarged picture would be blurred.
+    QIcon icon;
+    for (int ratio : kRatios) icon.addPixmap(GlyphPixmap(glyph, size, ratio));
+    return icon;
 }
 
 }  // namespace zenta

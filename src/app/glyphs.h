@@ -1,4 +1,5 @@
-// The button glyphs, drawn by the program so that they look the same on every desktop.
+// The button glyphs, drawn by the program so that they look the same on every desktop, and
+// sharp at a screen scale of 1, 2 or 3.
 #pragma once
 
 #include <QIcon>

@@ -20,6 +20,8 @@
 #include "app/glyphs.h"
 #include "app/page_control.h"
 #include "app/radio_group.h"
+#include "app/reading_aids.h"
+#include "app/site_link_list.h"
 #include "app/status_panel.h"
 #include "base/version.h"
 #include "browse/site_links.h"
@@ -142,6 +144,7 @@ Tindex::Tindex(QString named, std::vector<std::string> places, Tlogin_dir* progr
     BindHandlers();
     CreateTopicList();
     PlaceTopBar();
+    aids = new ReadingAids(*this);
 }
 
 Tindex::~Tindex() {
@@ -202,6 +205,8 @@ void Tindex::CreateLegmanPage() {
     // user's files read into a page (a frame or an image of a file: address).
     listinfo->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
     listinfo->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    // Nor does such a page move the view on its own (a refresh, a redirect, a form).
+    listinfo->SetUserNavigationOnly(true);
 
     auto* layout = Tight(new QVBoxLayout(TabSheet2), 4);
     layout->addWidget(DBGrid1);
@@ -241,7 +246,7 @@ void Tindex::CreateConfigurePage() {
     Label3->setFont(title);
     Label3->setStyleSheet(QStringLiteral("color: red"));
 
-    linkto = new QListWidget(TabSheet3);
+    linkto = new SiteLinkList(TabSheet3);
     linkto->setGeometry(128, 64, 377, 217);
     linkto->setFont(WindowFont(16));
     for (const char* link : kSiteLinks) {
@@ -291,7 +296,7 @@ void Tindex::BindHandlers() {
     Bind(goback_cmd, &QPushButton::clicked, &Tindex::goback_cmdClick);
     Bind(goto_cmd, &QPushButton::clicked, &Tindex::goto_cmdClick);
     Bind(STOP_CMD, &QPushButton::clicked, &Tindex::STOP_CMDClick);
-    Bind(linkto, &QListWidget::currentRowChanged, &Tindex::linktoClick);
+    Bind(linkto, &SiteLinkList::chosenByUser, &Tindex::linktoClick);
     Bind(inmdb, &QPushButton::clicked, &Tindex::inmdbClick);
     BindBrowserEvents(WebBrowser1);
     listinfo->OnNewWindow2 = [this](QObject* sender, WebBrowser*& browser, bool& cancel) {

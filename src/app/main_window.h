@@ -7,6 +7,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,8 @@ namespace zenta {
 
 class PageControl;
 class RadioGroup;
+class ReadingAids;
+class SiteLinkList;
 class StatusPanel;
 class Tlogin_dir;
 class TopicListModel;
@@ -65,6 +68,10 @@ public:
     void TreeView1Click(QObject* Sender);
     void SpeedButton2Click(QObject* Sender);
     void DBGrid1CellClick(QObject* Sender);
+    // Shows the topic's page in the info view; false when the archive has no such topic.
+    bool ShowTopic(const Value& topicId);
+    // The topic whose page the info view shows (0: none yet).
+    std::int64_t shownTopic = 0;
 
     // Browsing.
     void conn_cmdClick(QObject* Sender);
@@ -116,7 +123,7 @@ public:
     // Configure page.
     QWidget* TabSheet3;
     QLabel* Label3;
-    QListWidget* linkto;
+    SiteLinkList* linkto;
     QPlainTextEdit* Memo1;
 
     QMenu* PopupMenu1;
@@ -134,6 +141,10 @@ public:
     // Owns the hidden browsers that take the main browser's new windows; never shown.
     QWidget* hiddenBrowsers;
 
+    // The reader's aids (find bars, zoom, keys, favourites, print and save); additions over the
+    // controls above.
+    ReadingAids* aids;
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -149,6 +160,8 @@ private:
     void CreateTopicList();
     void BindBrowserEvents(WebBrowser* browser);
     void PlaceTopBar();
+    // Ends a failed start-up with the message.
+    void FailStartUp(const QString& message);
 
     QString named_;
     std::vector<std::string> places_;

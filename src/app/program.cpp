@@ -9,6 +9,7 @@
 
 #include "app/login.h"
 #include "app/main_window.h"
+#include "app/window_settings.h"
 
 namespace zenta {
 
@@ -20,7 +21,10 @@ int RunProgram(const QString& named, const std::vector<std::string>& places) {
     index = window.get();
     window->FormCreate(window.get());
     if (window->TerminationRequested()) return 1;
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    auto* settings = new WindowSettings(*window, WindowSettings::DefaultFile());
+    // A first run keeps the design's size, centred.
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!settings->Restore() && screen) {
         window->move(screen->availableGeometry().center() - window->rect().center());
     }
     window->show();

@@ -70,11 +70,20 @@ void Tindex::DBGrid1CellClick(QObject* /*Sender*/) {
     QModelIndex current = DBGrid1->currentIndex();
     // No current row (an empty result, a closed list): nothing to show.
     if (!current.isValid() || !rs.Active()) return;
+    // The key as the row holds it: a Jet file may give a real number or a text key.
+    ShowTopic(DataSource1->TopicId(current.row()));
+}
+
+bool Tindex::ShowTopic(const Value& topicId) {
+    if (topicId.IsNull()) return false;
     // The grid keeps only the start of each message; the row is read again, whole.
     Query row(&ADOConnection1);
-    OpenTopicRow(row, ADOConnection1, DataSource1->TopicId(current.row()).integer());
-    if (row.Eof()) return;
+    OpenTopicRow(row, ADOConnection1, topicId);
+    if (row.Eof()) return false;
     LoadHtmlIntoBrowser(listinfo, MakeTopicPage(ADOConnection1, ReadTopicRow(row)));
+    // Favourites mark whole-number keys only; another key leaves nothing to mark.
+    shownTopic = topicId.kind() == Value::Kind::Integer ? topicId.integer() : 0;
+    return true;
 }
 
 }  // namespace zenta

@@ -10,16 +10,6 @@ namespace {
 constexpr size_t kMessageStart = 160;  // bytes: more than a grid cell shows
 constexpr int kBatch = 64;             // rows read from the list at a time: a few screens
 
-// The start of a narrow text, cut between characters.
-std::string StartOf(const std::string& narrow) {
-    size_t at = 0;
-    while (at < narrow.size() && at < kMessageStart) {
-        unsigned char c = narrow[at];
-        at += c >= 0x81 && c <= 0xFE ? 2 : 1;
-    }
-    return narrow.substr(0, std::min(at, narrow.size()));
-}
-
 QVariant Shown(const Value& value) {
     switch (value.kind()) {
         case Value::Kind::Null:
@@ -85,7 +75,7 @@ void TopicListModel::fetchMore(const QModelIndex& parent) {
         for (; !rs_.Eof() && static_cast<int>(batch.size()) < kBatch; rs_.Next()) {
             TopicRow row = ReadTopicRow(rs_);
             Value& message = row[topic_row::kMessage];
-            if (message.kind() == Value::Kind::Text) message = Value::Text(StartOf(message.text()));
+            if (message.kind() == Value::Kind::Text) message = Value::Text(NarrowStart(message.text(), kMessageStart));
             batch.push_back(std::move(row));
         }
     } catch (const Error&) {

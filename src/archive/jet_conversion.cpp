@@ -93,7 +93,7 @@ std::string FailureReason(int status, bool timedOut, const std::string& errorLin
 // Runs the helper to its end, passing on its progress; returns the reason of a failure
 // or "" on success.
 std::string RunHelper(const std::string& helper, const std::string& source, const std::string& temp,
-                      const Limits& limits, const Progress& progress) {
+                      const Limits& limits, const Progress& progress, const std::atomic<bool>* cancel) {
     int pipeFds[2];
     if (pipe2(pipeFds, O_CLOEXEC) != 0)
         throw Error(std::string("Cannot start the Jet reader: ") + std::strerror(errno));
@@ -120,8 +120,10 @@ std::string RunHelper(const std::string& helper, const std::string& source, cons
                 timedOut = true;
                 break;
             }
+            if (cancel && cancel->load()) throw CancelledError();
             pollfd p{readEnd.get(), POLLIN, 0};
-            int ready = poll(&p, 1, static_cast<int>(std::min<int64_t>(left, 1000)));
+            // A short wait: the cancel flag is looked at between waits.
+            int ready = poll(&p, 1, static_cast<int>(std::min<int64_t>(left, 100)));
             if (ready < 0 && errno != EINTR)
                 throw Error(std::string("Cannot follow the Jet reader: ") + std::strerror(errno));
             if (ready <= 0) continue;
@@ -194,7 +196,7 @@ void ConvertJetArchive(const std::string& source, const std::string& dest, const
     if (!reserved) throw Error("Cannot write beside \"" + dest + "\": " + std::strerror(errno));
     reserved.Reset();
     try {
-        std::string reason = RunHelper(helper, source, temp, limits, progress);
+        std::string reason = RunHelper(helper, source, temp, limits, progress, options.cancel);
         if (!reason.empty()) throw NotReadable(source, reason);
         SyncFile(temp);
         if (renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, destPath.c_str(), RENAME_NOREPLACE) != 0)
@@ -207,12 +209,12 @@ void ConvertJetArchive(const std::string& source, const std::string& dest, const
 }
 
 std::unique_ptr<Connection> OpenConvertedJetArchive(const std::string& source, const std::string& copy,
-                                                    const Progress& progress) {
+                                                    const Progress& progress, const JetConversionOptions& options) {
     std::error_code ec;
     std::filesystem::remove(copy, ec);
-    ConvertJetArchive(source, copy, progress);
+    ConvertJetArchive(source, copy, progress, options);
     try {
-        auto connection = std::make_unique<Connection>(copy);
+        auto connection = std::make_unique<Connection>(copy, Access::ReadOnly);
         std::filesystem::remove(copy, ec);
         return connection;
     } catch (...) {

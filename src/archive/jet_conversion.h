@@ -3,6 +3,7 @@
 // a damaged or hostile file can make the conversion fail but never harm the caller.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -21,6 +22,9 @@ struct JetConversionOptions {
     uint64_t addressSpace = 0;
     std::chrono::seconds cpuTime{0};
     std::chrono::seconds wallTime{0};
+    // When set (by another thread, or a signal handler), the helper is stopped and the
+    // conversion raises CancelledError; nothing is written.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 // Writes the native archive `dest` from the Jet file `source`. `dest` appears only when the
@@ -33,7 +37,9 @@ void ConvertJetArchive(const std::string& source, const std::string& dest, const
 // Reads a Jet file through a converted copy at `copy` (replaced if it exists). The copy is
 // unlinked as soon as it is open: the connection goes on reading it, and nothing is left
 // behind however the caller ends.
+// The copy is opened read-only.
 std::unique_ptr<Connection> OpenConvertedJetArchive(const std::string& source, const std::string& copy,
-                                                    const Progress& progress = {});
+                                                    const Progress& progress = {},
+                                                    const JetConversionOptions& options = {});
 
 }  // namespace zenta

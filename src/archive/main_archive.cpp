@@ -11,6 +11,8 @@
 #include <filesystem>
 
 #include "archive/archive_format.h"
+#include "archive/connection.h"
+#include "archive/schema.h"
 #include "base/errors.h"
 #include "base/file_descriptor.h"
 
@@ -103,6 +105,16 @@ std::string LocateMainArchive(const std::vector<std::string>& places) {
     std::string looked;
     for (const std::string& place : places) looked += (looked.empty() ? "\"" : ", \"") + place + "\"";
     throw Error("No main archive in any place looked at: " + looked);
+}
+
+void OpenMainArchive(Connection& connection, const std::string& path) {
+    connection.Open(path);
+    try {
+        CheckArchiveTables(connection.handle(), path);
+    } catch (...) {
+        connection.Close();
+        throw;
+    }
 }
 
 std::string PrepareMainArchive(const std::string& path, const Progress& progress,

@@ -73,6 +73,25 @@ void CreateArchiveIndexes(sqlite3* db) {
     CreateTopicTitleIndex(db);
 }
 
+std::string TableRefusal(sqlite3* db, const std::string& table) {
+    // Names are matched as the engine matches them, without regard to ASCII case.
+    Statement kind(db, "select type, sql from sqlite_master where name = ?1 collate nocase and type in ('table', 'view')");
+    kind.BindText(1, table);
+    if (!kind.Step()) return "";
+    const std::string type = reinterpret_cast<const char*>(sqlite3_column_text(kind.get(), 0));
+    const unsigned char* sql = sqlite3_column_text(kind.get(), 1);
+    const bool isVirtual = sql && sqlite3_strnicmp(reinterpret_cast<const char*>(sql), "CREATE VIRTUAL", 14) == 0;
+    if (type == "table" && !isVirtual) return "";
+    return table + " is not a table";
+}
+
+void CheckArchiveTables(sqlite3* db, const std::string& path) {
+    for (const char* table : kArchiveTables) {
+        std::string refusal = TableRefusal(db, table);
+        if (!refusal.empty()) throw DatabaseError("\"" + path + "\" is not a readable archive: " + refusal);
+    }
+}
+
 void WriteNewArchive(const std::string& path, const std::function<void(sqlite3*)>& fill) {
     std::error_code ec;
     if (std::filesystem::exists(path, ec)) throw Error("\"" + path + "\" exists already; it is not overwritten");

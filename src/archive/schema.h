@@ -14,6 +14,15 @@ namespace zenta {
 inline constexpr std::array<const char*, 5> kArchiveTables = {"FORUM_CATEGORY", "FORUM_FORUM", "FORUM_MEMBERS",
                                                               "FORUM_REPLY", "FORUM_TOPICS"};
 
+// Why the data base's `table` cannot be read as one of the five: "" for a real table or when
+// there is none of that name; otherwise, e.g., "FORUM_REPLY is not a table" (a view or a
+// virtual table under that name).
+std::string TableRefusal(sqlite3* db, const std::string& table);
+
+// Raises DatabaseError "\"<path>\" is not a readable archive: <refusal>" for the first of the
+// five tables that TableRefusal refuses.
+void CheckArchiveTables(sqlite3* db, const std::string& path);
+
 // Creates the five tables in an empty data base; indexes come apart, after a bulk load,
 // and only on the tables and columns the data base has.
 void CreateArchiveTables(sqlite3* db);

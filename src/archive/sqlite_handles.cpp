@@ -15,6 +15,10 @@ Database::Database(const std::string& path, int flags) {
         sqlite3_close(db);
         throw DatabaseError(message);
     }
+    // A file this program creates is its own and is written without a journal, which
+    // defensive mode forbids; every file that exists already may be a stranger's.
+    if (!(flags & SQLITE_OPEN_CREATE)) sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     db_.reset(db);
 }
 
@@ -71,13 +75,13 @@ bool Statement::Step() {
     int rc = sqlite3_step(stmt_.get());
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
-    throw DatabaseError(sqlite3_errmsg(sqlite3_db_handle(stmt_.get())));
+    throw DatabaseError(EngineMessage(sqlite3_db_handle(stmt_.get()), rc));
 }
 
 void Statement::Run() {
     int rc = sqlite3_step(stmt_.get());
     // Read the message before the reset, which may replace it.
-    std::string message = rc == SQLITE_DONE ? "" : sqlite3_errmsg(sqlite3_db_handle(stmt_.get()));
+    std::string message = rc == SQLITE_DONE ? "" : EngineMessage(sqlite3_db_handle(stmt_.get()), rc);
     sqlite3_reset(stmt_.get());
     if (rc != SQLITE_DONE) throw DatabaseError(message);
 }
@@ -94,10 +98,17 @@ std::string_view Statement::Text(int column) const {
                 : std::string_view();
 }
 
+std::string EngineMessage(sqlite3* db, int rc) {
+    if ((rc & 0xFF) == SQLITE_INTERRUPT)
+        return "a statement on the archive ran too long without a result and was stopped (the file may hold an "
+               "endless query)";
+    return sqlite3_errmsg(db);
+}
+
 void ExecuteStatements(sqlite3* db, const std::string& sql) {
     char* error = nullptr;
-    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-        std::string message = error ? error : sqlite3_errmsg(db);
+    if (int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error); rc != SQLITE_OK) {
+        std::string message = (rc & 0xFF) == SQLITE_INTERRUPT ? EngineMessage(db, rc) : error ? error : sqlite3_errmsg(db);
         sqlite3_free(error);
         throw DatabaseError(message);
     }

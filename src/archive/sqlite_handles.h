@@ -13,12 +13,14 @@ struct sqlite3_stmt;
 
 namespace zenta {
 
-// An open data base handle, closed when the owner goes.
+// An open data base handle, closed when the owner goes. Every handle runs with trusted schema
+// off (a file's views, triggers and indexes may not call functions with side effects) and,
+// unless it creates the file, in defensive mode (no statement may damage the file).
 class Database {
 public:
     Database() = default;
-    // Opens `path` with SQLite's open flags; a failure raises DatabaseError with the engine's
-    // message and leaves nothing open.
+    // Opens `path` (or an SQLite URI, with SQLITE_OPEN_URI) with SQLite's open flags; a failure
+    // raises DatabaseError with the engine's message and leaves nothing open.
     Database(const std::string& path, int flags);
 
     sqlite3* get() const { return db_.get(); }
@@ -73,6 +75,10 @@ private:
     };
     std::unique_ptr<sqlite3_stmt, Release> stmt_;
 };
+
+// The engine's last message on `db` for the result code `rc`; an interrupted statement (the
+// connection's bound on a step) is said in words the user can act on.
+std::string EngineMessage(sqlite3* db, int rc);
 
 // Runs statements that return no rows; an error raises DatabaseError with the engine's text.
 void ExecuteStatements(sqlite3* db, const std::string& sql);

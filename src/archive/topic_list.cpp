@@ -64,9 +64,27 @@ void Reset(Query& rs, Connection& connection) {
     rs.Parameters().clear();
 }
 
+// The statement's end: the range's condition on the key (TOPIC_ID, or a column equal to it),
+// then the order. Every row is the board's own order, highest TOPIC_ID first.
+void EndWithRange(std::string& statement, std::vector<Value>& parameters, const TopicKeyRange& range,
+                  const std::string& key = "TOPIC_ID") {
+    switch (range.side) {
+        case TopicKeyRange::Side::All:
+            statement += " order by " + key + " desc";
+            return;
+        case TopicKeyRange::Side::Below:
+            statement += " and (" + key + "<?) order by " + key + " desc";
+            break;
+        case TopicKeyRange::Side::Above:
+            statement += " and (" + key + ">?) order by " + key + " asc";
+            break;
+    }
+    parameters.push_back(Value::Integer(range.key));
+}
+
 }  // namespace
 
-void ListForumTopics(Query& rs, Connection& connection, const std::string& caption) {
+void ListForumTopics(Query& rs, Connection& connection, const std::string& caption, const TopicKeyRange& range) {
     Value name = Value::Text(Trim(caption));
     Reset(rs, connection);
     rs.SQL().Add(ListingSelect());
@@ -84,41 +102,54 @@ void ListForumTopics(Query& rs, Connection& connection, const std::string& capti
         forums.Next();
         if (!forums.Eof()) only.clear();
     }
+    std::string condition;
+    std::vector<Value> parameters;
     if (!only.empty()) {
-        rs.SQL().Add("(T_AUTHOR=MEMBER_ID) and (FORUM_ID=?) and (CAT_ID=?) order by TOPIC_ID desc");
-        rs.Parameters() = std::move(only);
+        condition = "(T_AUTHOR=MEMBER_ID) and (FORUM_ID=?) and (CAT_ID=?)";
+        parameters = std::move(only);
     } else {
-        rs.SQL().Add(
+        condition =
             "(T_AUTHOR=MEMBER_ID) and  TOPIC_ID in (select TOPIC_ID from FORUM_TOPICS where "
             "(CAT_ID in (select CAT_ID from FORUM_FORUM where F_SUBJECT=?)) and "
-            "(FORUM_ID in (select FORUM_ID from FORUM_FORUM where F_SUBJECT=?))) order by TOPIC_ID desc");
-        rs.Parameters() = {name, name};
+            "(FORUM_ID in (select FORUM_ID from FORUM_FORUM where F_SUBJECT=?)))";
+        parameters = {name, name};
     }
+    EndWithRange(condition, parameters, range);
+    rs.SQL().Add(condition);
+    rs.Parameters() = std::move(parameters);
     rs.Open();
 }
 
-bool SearchTopics(Query& rs, Connection& connection, SearchBy by, const std::string& words) {
+bool SearchTopics(Query& rs, Connection& connection, SearchBy by, const std::string& words,
+                  const TopicKeyRange& range) {
     std::string trimmed = Trim(words);
     if (trimmed.empty()) return false;
     Value pattern = Value::Text("%" + trimmed + "%");
     std::string statement = SearchSelect();
     std::vector<Value> parameters = {pattern};
+    std::string key = "TOPIC_ID";
     if (by == SearchBy::Title) {
-        statement +=
-            std::string(" from FORUM_TOPICS ,FORUM_MEMBERS where ") + " T_AUTHOR=MEMBER_ID and  t_SUBJECT like ?";
-        // The index names the topics whose titles hold the runs of the words; the `like`
-        // above keeps exactly the matching ones among them.
+        // The index names the topics whose titles hold the runs of the words, highest key
+        // first; the `like` keeps exactly the matching ones among them. Walking the index's
+        // own order yields the first rows at once, however many titles match.
         std::string trigrams = TrigramQuery(trimmed);
         if (!trigrams.empty() && HasTitleIndex(connection)) {
-            statement += " and TOPIC_ID in (select rowid from topic_title_trigrams where topic_title_trigrams match ?)";
-            parameters.push_back(Value::Text(trigrams));
+            statement +=
+                " from (select rowid as hit from topic_title_trigrams where topic_title_trigrams match ?) "
+                "titles, FORUM_TOPICS ,FORUM_MEMBERS where  T_AUTHOR=MEMBER_ID and  t_SUBJECT like ? "
+                "and TOPIC_ID=titles.hit";
+            parameters.insert(parameters.begin(), Value::Text(trigrams));
+            key = "titles.hit";
+        } else {
+            statement +=
+                std::string(" from FORUM_TOPICS ,FORUM_MEMBERS where ") + " T_AUTHOR=MEMBER_ID and  t_SUBJECT like ?";
         }
-        statement += " order by TOPIC_ID desc";
     } else {
         statement += std::string("from FORUM_TOPICS ,FORUM_MEMBERS where") +
                      " T_AUTHOR=MEMBER_ID and  TOPIC_ID in (select TOPIC_ID from FORUM_TOPICS where "
-                     "T_AUTHOR in (select MEMBER_ID from FORUM_MEMBERS where M_NAME like ?)) order by TOPIC_ID desc";
+                     "T_AUTHOR in (select MEMBER_ID from FORUM_MEMBERS where M_NAME like ?))";
     }
+    EndWithRange(statement, parameters, range, key);
     Reset(rs, connection);
     rs.SQL().Add(statement);
     rs.Parameters() = std::move(parameters);
@@ -139,12 +170,12 @@ void ListTopicsInOrder(Query& rs, Connection& connection, const std::vector<std:
     rs.Open();
 }
 
-void OpenTopicRow(Query& rs, Connection& connection, std::int64_t topicId) {
+void OpenTopicRow(Query& rs, Connection& connection, const Value& topicId) {
     Reset(rs, connection);
     rs.SQL().Add(ListingSelect());
     rs.SQL().Add(kListingJoin);
     rs.SQL().Add("(T_AUTHOR=MEMBER_ID) and (TOPIC_ID=?)");
-    rs.Parameters() = {Value::Integer(topicId)};
+    rs.Parameters() = {topicId};
     rs.Open();
 }
 

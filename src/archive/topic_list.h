@@ -44,23 +44,38 @@ using TopicRow = std::array<Value, kTopicRowColumns.size()>;
 // What a search matches: the selected item of the "Select Condition" group.
 enum class SearchBy { Title = 0, Author = 1 };
 
+// Which rows of a listing or a search a page reads, by key rather than by offset, so that a
+// page deep in a big forum costs what the first one does: every row (highest TOPIC_ID first),
+// the rows below a key (highest first), or the rows above a key (lowest first: the page
+// before a key is the first rows of that, reversed).
+struct TopicKeyRange {
+    enum class Side { All, Below, Above };
+    Side side = Side::All;
+    std::int64_t key = 0;
+};
+
 // Fills `rs` with the topics of every forum named by the caption (trimmed first), highest
 // TOPIC_ID first. The caption travels as a parameter, so a name with a quote lists too.
 // A failure raises the engine's error and leaves `rs` closed.
-void ListForumTopics(Query& rs, Connection& connection, const std::string& caption);
+void ListForumTopics(Query& rs, Connection& connection, const std::string& caption, const TopicKeyRange& range = {});
 
 // Fills `rs` with the topics whose title, or whose author's name, contains the words
 // (trimmed first; "%" and "_" in them stay wildcards), highest TOPIC_ID first. Blank words
 // run nothing and give false, leaving `rs` as it was.
-bool SearchTopics(Query& rs, Connection& connection, SearchBy by, const std::string& words);
+bool SearchTopics(Query& rs, Connection& connection, SearchBy by, const std::string& words,
+                  const TopicKeyRange& range = {});
 
 // Fills `rs` with the topic rows of the topics in the order given (a ranked search's), as a
 // listing shows them: a topic without its author's member row has no row.
 void ListTopicsInOrder(Query& rs, Connection& connection, const std::vector<std::int64_t>& topics);
 
 // Fills `rs` with the topic row of one topic, as a listing would show it: no row when there
-// is no such topic or its author has no member row.
-void OpenTopicRow(Query& rs, Connection& connection, std::int64_t topicId);
+// is no such topic or its author has no member row. The key is compared as it is given, so a
+// real number or a text key finds its row too.
+void OpenTopicRow(Query& rs, Connection& connection, const Value& topicId);
+inline void OpenTopicRow(Query& rs, Connection& connection, std::int64_t topicId) {
+    OpenTopicRow(rs, connection, Value::Integer(topicId));
+}
 
 // The current row of an open topic list, by position.
 TopicRow ReadTopicRow(const Query& rs);

@@ -19,21 +19,34 @@ bool HasTopicColumns(sqlite3* db) {
 void CreateTopicTitleIndex(sqlite3* db) {
     if (!HasTopicColumns(db)) return;
     // The trigram index reads the titles from FORUM_TOPICS itself (external content), so it
-    // holds no second copy of them; the triggers follow every change of a title or a key.
+    // holds no second copy of them.
     ExecuteStatements(db, R"(
 CREATE VIRTUAL TABLE IF NOT EXISTS topic_title_trigrams USING fts5(
   t_subject, content='FORUM_TOPICS', content_rowid='TOPIC_ID', tokenize='trigram');
 INSERT INTO topic_title_trigrams(topic_title_trigrams) VALUES ('rebuild');
-CREATE TRIGGER IF NOT EXISTS topic_title_insert AFTER INSERT ON FORUM_TOPICS BEGIN
-  INSERT INTO topic_title_trigrams(rowid, t_subject) VALUES (new.TOPIC_ID, new.t_subject);
-END;
-CREATE TRIGGER IF NOT EXISTS topic_title_delete AFTER DELETE ON FORUM_TOPICS BEGIN
-  INSERT INTO topic_title_trigrams(topic_title_trigrams, rowid, t_subject) VALUES ('delete', old.TOPIC_ID, old.t_subject);
-END;
-CREATE TRIGGER IF NOT EXISTS topic_title_update AFTER UPDATE OF TOPIC_ID, t_subject ON FORUM_TOPICS BEGIN
-  INSERT INTO topic_title_trigrams(topic_title_trigrams, rowid, t_subject) VALUES ('delete', old.TOPIC_ID, old.t_subject);
-  INSERT INTO topic_title_trigrams(rowid, t_subject) VALUES (new.TOPIC_ID, new.t_subject);
-END;
+)");
+}
+
+Statement PrepareTitleIndexInsert(sqlite3* db) {
+    Statement present = Statement::Try(
+        db, "select 1 from sqlite_master where type = 'table' and name = 'topic_title_trigrams' and sql like "
+            "'CREATE VIRTUAL TABLE%USING fts5%'");
+    if (!present || !present.Step()) return Statement();
+    return Statement(db,
+                     "INSERT INTO topic_title_trigrams(rowid, t_subject) "
+                     "SELECT TOPIC_ID, t_subject FROM FORUM_TOPICS WHERE TOPIC_ID = ?1");
+}
+
+void DropTitleIndexTriggers(sqlite3* db) {
+    // Looked for first: dropping is a write, which would wait for another instance's merge.
+    Statement present = Statement::Try(
+        db, "select 1 from sqlite_master where type = 'trigger' and name like 'topic_title_%'");
+    if (!present || !present.Step()) return;
+    present = Statement();
+    ExecuteStatements(db, R"(
+DROP TRIGGER IF EXISTS topic_title_insert;
+DROP TRIGGER IF EXISTS topic_title_delete;
+DROP TRIGGER IF EXISTS topic_title_update;
 )");
 }
 

@@ -3,6 +3,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <stdexcept>
 
@@ -65,6 +66,15 @@ std::string FromNarrow(std::string_view narrow) {
     if (IsAscii(narrow)) return std::string(narrow);
     thread_local Converter converter("UTF-8", "GB18030");
     return converter.Convert(narrow);
+}
+
+std::string NarrowStart(std::string_view narrow, size_t bytes) {
+    size_t at = 0;
+    while (at < narrow.size() && at < bytes) {
+        unsigned char c = narrow[at];
+        at += c >= 0x81 && c <= 0xFE ? 2 : 1;
+    }
+    return std::string(narrow.substr(0, std::min(at, narrow.size())));
 }
 
 }  // namespace zenta

@@ -13,4 +13,8 @@ std::string ToNarrow(std::string_view utf8);
 // GB18030 to UTF-8. Bytes that are not valid GB18030 become '?'.
 std::string FromNarrow(std::string_view narrow);
 
+// The start of a narrow text: its first `bytes` bytes, or one more so as to end between
+// characters (a byte 81..FE starts a two-byte unit); what a cell too narrow for it shows.
+std::string NarrowStart(std::string_view narrow, size_t bytes);
+
 }  // namespace zenta

@@ -24,6 +24,12 @@ public:
     using Error::Error;
 };
 
+// Long work stopped by the user's cancel flag before it was complete.
+class CancelledError : public Error {
+public:
+    CancelledError() : Error("cancelled") {}
+};
+
 // A column asked for by a name the result does not have.
 class FieldNotFoundError : public Error {
 public:

@@ -16,6 +16,25 @@ namespace {
 // The text the old control gave for a refused history move.
 const char* const kUnspecifiedError = "未指定的错误";
 
+// Only these reach the desktop's opener: a file:, smb: or custom handler address in a
+// stranger's page must not run a program or open a share.
+bool IsWebAddress(const QUrl& address) {
+    const QString scheme = address.scheme().toLower();
+    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
+}
+
+// A link the user clicked, a move in the history, or an address given from code.
+bool IsUsersNavigation(QWebEnginePage::NavigationType type) {
+    switch (type) {
+        case QWebEnginePage::NavigationTypeLinkClicked:
+        case QWebEnginePage::NavigationTypeTyped:
+        case QWebEnginePage::NavigationTypeBackForward:
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace
 
 class WebBrowser::Page : public QWebEnginePage {
@@ -23,7 +42,9 @@ public:
     Page(WebBrowser* view) : QWebEnginePage(view), view_(view) {}
 
 protected:
-    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool) override { return view_->BeforeNavigate(url); }
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
+        return view_->BeforeNavigate(url, type, isMainFrame);
+    }
 
 private:
     WebBrowser* view_;
@@ -87,12 +108,15 @@ void WebBrowser::NewWindowRequested(QWebEngineNewWindowRequest& request) {
     if (browser) {
         browser->navigated_ = true;
         request.openIn(browser->page());
-    } else {
+    } else if (IsWebAddress(request.requestedUrl())) {
         QDesktopServices::openUrl(request.requestedUrl());
     }
 }
 
-bool WebBrowser::BeforeNavigate(const QUrl& address) {
+bool WebBrowser::BeforeNavigate(const QUrl& address, int type, bool mainFrame) {
+    // A frame inside the page may go where it likes; it cannot replace the page.
+    if (userNavigationOnly_ && mainFrame && !IsUsersNavigation(static_cast<QWebEnginePage::NavigationType>(type)))
+        return false;
     bool cancel = false;
     if (OnBeforeNavigate2) OnBeforeNavigate2(this, address, cancel);
     return !cancel;

@@ -48,18 +48,24 @@ public:
     void LoadPage(QByteArray bytes, QByteArray contentType);
 
     // A page asks for a new window. The handler sets `browser` to the view that takes the
-    // window; leaving it empty and `cancel` false opens the address in the desktop's
-    // web browser.
+    // window; leaving it empty and `cancel` false opens an http: or https: address in the
+    // desktop's web browser (any other scheme is ignored).
     std::function<void(QObject* sender, WebBrowser*& browser, bool& cancel)> OnNewWindow2;
     // Before every navigation; setting `cancel` stops it.
     std::function<void(QObject* sender, const QUrl& address, bool& cancel)> OnBeforeNavigate2;
 
+    // Whether the view refuses navigations of its whole page that the page starts on its own
+    // (a refresh, a redirect, a script, a form); the user's link clicks, history moves and
+    // navigations from code go on.
+    void SetUserNavigationOnly(bool only) { userNavigationOnly_ = only; }
+
 private:
     class Page;
     void NewWindowRequested(QWebEngineNewWindowRequest& request);
-    bool BeforeNavigate(const QUrl& address);
+    bool BeforeNavigate(const QUrl& address, int type, bool mainFrame);
 
     bool navigated_ = false;
+    bool userNavigationOnly_ = false;
     QUrl memoryPage_;  // the in-memory page this view shows last, dropped when replaced
 };
 

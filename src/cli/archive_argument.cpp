@@ -4,6 +4,7 @@
 
 #include "archive/archive_format.h"
 #include "archive/jet_conversion.h"
+#include "archive/schema.h"
 #include "base/errors.h"
 
 namespace zenta::cli {
@@ -27,14 +28,19 @@ std::unique_ptr<Connection> OpenConvertedCopy(const std::string& path) {
 }  // namespace
 
 std::unique_ptr<Connection> OpenArchiveArgument(const std::string& path) {
-    if (DetectArchiveFormat(path) == ArchiveFormat::Jet) return OpenConvertedCopy(path);
-    return std::make_unique<Connection>(path);
+    auto connection = DetectArchiveFormat(path) == ArchiveFormat::Jet
+                          ? OpenConvertedCopy(path)
+                          : std::make_unique<Connection>(path, Access::ReadOnly);
+    CheckArchiveTables(connection->handle(), path);
+    return connection;
 }
 
 std::unique_ptr<Connection> OpenWritableArchiveArgument(const std::string& path) {
     if (DetectArchiveFormat(path) == ArchiveFormat::Jet)
         throw Error("\"" + path + "\" is a Jet archive, which is never written: convert it first (zenta-cli convert)");
-    return std::make_unique<Connection>(path);
+    auto connection = std::make_unique<Connection>(path);
+    CheckArchiveTables(connection->handle(), path);
+    return connection;
 }
 
 }  // namespace zenta::cli

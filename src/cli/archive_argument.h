@@ -1,5 +1,5 @@
 // Opens the archive a command names on its command line: a native archive, or a Jet file
-// read through a converted copy.
+// read through a converted copy. Each of the five tables it has must be a real table.
 #pragma once
 
 #include <memory>
@@ -9,6 +9,7 @@
 
 namespace zenta::cli {
 
+// Read-only: a command that only reads never writes the file.
 std::unique_ptr<Connection> OpenArchiveArgument(const std::string& path);
 
 // For a command that writes into the archive: a Jet file is refused, since the writes would

@@ -13,6 +13,7 @@ void AddIndexCommand(CLI::App& app);
 void AddListCommand(CLI::App& app);
 void AddPageCommand(CLI::App& app);
 void AddSearchCommand(CLI::App& app);
+void AddServeCommand(CLI::App& app);
 void AddMergeCommand(CLI::App& app);
 void AddSqlCommand(CLI::App& app);
 void AddTreeCommand(CLI::App& app);

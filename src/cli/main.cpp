@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
     zenta::cli::AddMergeCommand(app);
     zenta::cli::AddPageCommand(app);
     zenta::cli::AddSearchCommand(app);
+    zenta::cli::AddServeCommand(app);
     zenta::cli::AddSqlCommand(app);
     zenta::cli::AddTreeCommand(app);
     zenta::cli::AddUnpackCommand(app);

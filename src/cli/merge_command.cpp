@@ -1,7 +1,12 @@
 // zenta-cli merge MAIN SRC: appends the rows of another archive (plain or .znt) to the main
-// archive and prints what became of each table's rows.
+// archive and prints what became of each table's rows. Ctrl+C (SIGINT) stops it after the
+// batch in hand: the lines are printed with "merge cancelled" after them, and the exit
+// status is 130, as a shell gives a command that SIGINT ended.
 #include <CLI/CLI.hpp>
 
+#include <atomic>
+#include <csignal>
+#include <cstdlib>
 #include <iostream>
 
 #include "cli/archive_argument.h"
@@ -10,6 +15,13 @@
 #include "import/merge_source.h"
 
 namespace zenta::cli {
+namespace {
+
+std::atomic<bool> interrupted{false};
+
+extern "C" void OnInterrupt(int) { interrupted.store(true); }
+
+}  // namespace
 
 void AddMergeCommand(CLI::App& app) {
     auto* command =
@@ -24,14 +36,22 @@ void AddMergeCommand(CLI::App& app) {
         ->check(CLI::PositiveNumber);
     command->add_flag("--progress", *progress, "Print \"progress DONE TOTAL\" after every batch");
     command->callback([main, source, options, progress] {
+        std::signal(SIGINT, OnInterrupt);
+        options->cancel = &interrupted;
+        JetConversionOptions conversion;
+        conversion.cancel = &interrupted;
         auto destination = OpenWritableArchiveArgument(*main);
-        auto from = OpenMergeSource(*source);
+        auto from = OpenMergeSource(*source, {}, conversion);
         if (*progress)
             options->progress = [](std::int64_t done, std::int64_t total) {
                 std::cout << "progress " << done << " " << total << std::endl;
             };
-        for (const TableCopy& copy : MergeArchive(*destination, *from, *options))
-            std::cout << DescribeTableCopy(copy) << "\n";
+        const std::vector<TableCopy> copies = MergeArchive(*destination, *from, *options);
+        for (const TableCopy& copy : copies) std::cout << DescribeTableCopy(copy) << "\n";
+        if (MergeWasCancelled(copies)) {
+            std::cout << "merge cancelled" << std::endl;
+            std::exit(130);
+        }
     });
 }
 

@@ -10,6 +10,8 @@
 #include "archive/content_index.h"
 #include "archive/schema.h"
 #include "archive/sqlite_handles.h"
+#include "archive/topic_title_index.h"
+#include "base/errors.h"
 #include "base/trim.h"
 #include "base/value.h"
 
@@ -78,6 +80,24 @@ std::int64_t CountRows(sqlite3* db, const std::string& table) {
     return ScalarNumber(db, "SELECT count(*) FROM " + QuotedIdentifier(table), 0);
 }
 
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && sqlite3_strnicmp(a.data(), b.data(), static_cast<int>(a.size())) == 0;
+}
+
+// For each column of the source rows, the destination column of the same name (ASCII case
+// blind); empty unless every source column has one.
+std::vector<int> ColumnsByName(sqlite3_stmt* rows, const std::vector<Column>& columns) {
+    std::vector<int> target;
+    for (int i = 0; i < sqlite3_column_count(rows); ++i) {
+        const char* name = sqlite3_column_name(rows, i);
+        auto same = [&](const Column& column) { return name && EqualsIgnoringCase(column.name, name); };
+        auto at = std::find_if(columns.begin(), columns.end(), same);
+        if (at == columns.end()) return {};
+        target.push_back(static_cast<int>(at - columns.begin()));
+    }
+    return target;
+}
+
 enum class RowOutcome { Added, AlreadyPresent, Refused, Failed };
 
 RowOutcome ClassifyInsert(int rc) {
@@ -104,17 +124,21 @@ class RowCopier {
 public:
     RowCopier(sqlite3* destination, TableCopy& copy) : db_(destination), copy_(copy) {}
 
-    // Copies from the open source statement; the first `width` columns go to `columns`.
-    void Run(sqlite3_stmt* rows, const std::vector<Column>& columns, int width, const MergeOptions& options) {
+    // Copies from the open source statement; source column i goes to columns[target[i]].
+    void Run(sqlite3_stmt* rows, const std::vector<Column>& columns, const std::vector<int>& target,
+             const MergeOptions& options) {
         std::string names;
         std::string marks;
+        for (size_t i = 0; i < target.size(); ++i) {
+            names += (i ? ", " : "") + QuotedIdentifier(columns[target[i]].name);
+            marks += i ? ", ?" : "?";
+        }
+        // The source column of each key of the destination; a key the source lacks refuses every row.
         std::vector<int> keys;
-        for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
-            if (i < width) {
-                names += (i ? ", " : "") + QuotedIdentifier(columns[i].name);
-                marks += i ? ", ?" : "?";
-            }
-            if (columns[i].key) keys.push_back(i);
+        for (int k = 0; k < static_cast<int>(columns.size()); ++k) {
+            if (!columns[k].key) continue;
+            auto at = std::find(target.begin(), target.end(), k);
+            keys.push_back(at == target.end() ? -1 : static_cast<int>(at - target.begin()));
         }
         std::string why;
         Statement insert = Statement::Try(
@@ -122,6 +146,7 @@ public:
         if (!insert) return Fail(why);
         ContentIndexWriter contentIndex(db_, copy_.table);
         contentIndex_ = &contentIndex;
+        if (EqualsIgnoringCase(copy_.table, "FORUM_TOPICS")) titleIndex_ = PrepareTitleIndexInsert(db_);
         const std::int64_t batchRows = std::max<std::int64_t>(1, options.batchRows);
         std::int64_t done = 0;
         while (Begin()) {
@@ -129,53 +154,66 @@ public:
             for (std::int64_t inBatch = 0; inBatch < batchRows; ++inBatch) {
                 rc = sqlite3_step(rows);
                 if (rc != SQLITE_ROW) break;
-                if (!CopyRow(rows, insert.get(), columns, width, keys)) break;
+                if (!CopyRow(rows, insert.get(), columns, target, keys)) break;
                 ++done;
             }
             if (!Commit() || rc != SQLITE_ROW || !copy_.problem.empty()) {
-                if (rc != SQLITE_ROW && rc != SQLITE_DONE) Fail(sqlite3_errmsg(sqlite3_db_handle(rows)));
+                if (rc != SQLITE_ROW && rc != SQLITE_DONE) Fail(EngineMessage(sqlite3_db_handle(rows), rc));
                 break;
             }
             if (options.progress) options.progress(done, copy_.sourceRows);
+            if (options.cancel && options.cancel->load()) {
+                copy_.cancelled = true;
+                break;
+            }
         }
     }
 
 private:
     // False when the row's error ends the table's copy.
-    bool CopyRow(sqlite3_stmt* rows, sqlite3_stmt* insert, const std::vector<Column>& columns, int width,
-                 const std::vector<int>& keys) {
+    bool CopyRow(sqlite3_stmt* rows, sqlite3_stmt* insert, const std::vector<Column>& columns,
+                 const std::vector<int>& target, const std::vector<int>& keys) {
         // The board's data base refuses a row without its key; SQLite would make one up.
         for (int key : keys) {
-            if (key >= width || sqlite3_column_type(rows, key) == SQLITE_NULL) return true;
+            if (key < 0 || sqlite3_column_type(rows, key) == SQLITE_NULL) return true;
         }
-        for (int i = 0; i < width; ++i)
-            BindConverted(insert, i + 1, sqlite3_column_value(rows, i), columns[i].affinity);
+        for (size_t i = 0; i < target.size(); ++i) {
+            const int at = static_cast<int>(i);
+            BindConverted(insert, at + 1, sqlite3_column_value(rows, at), columns[target[i]].affinity);
+        }
         int rc = sqlite3_step(insert);
         int extended = sqlite3_extended_errcode(db_);
         sqlite3_reset(insert);
         switch (ClassifyInsert(rc == SQLITE_DONE ? rc : extended)) {
             case RowOutcome::Added:
-                // The row and its index entries are one: the batch is dropped if indexing fails.
-                try {
-                    contentIndex_->Add(sqlite3_last_insert_rowid(db_));
-                } catch (const std::exception& e) {
-                    Fail(e.what());
-                    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-                    pending_ = 0;
-                    return false;
-                }
                 ++pending_;
-                return true;
+                return IndexAddedRow();
             case RowOutcome::AlreadyPresent:
                 ++copy_.alreadyPresent;
                 return true;
             case RowOutcome::Refused:
                 return true;
             case RowOutcome::Failed:
-                Fail(sqlite3_errmsg(db_));
+                Fail(EngineMessage(db_, extended));
                 return false;
         }
         return false;
+    }
+
+    // A row added goes into the content index and, a topic, into the title index, in the batch's
+    // transaction: the row and its index entries are one, so the batch is dropped if indexing fails.
+    bool IndexAddedRow() {
+        const std::int64_t rowid = sqlite3_last_insert_rowid(db_);
+        try {
+            contentIndex_->Add(rowid);
+            if (titleIndex_) titleIndex_.BindInteger(1, rowid).Run();
+            return true;
+        } catch (const std::exception& e) {
+            Fail(e.what());
+            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+            pending_ = 0;
+            return false;
+        }
     }
 
     bool Begin() {
@@ -209,8 +247,19 @@ private:
     sqlite3* db_;
     TableCopy& copy_;
     ContentIndexWriter* contentIndex_ = nullptr;  // of the current Run
+    Statement titleIndex_;
     std::int64_t pending_ = 0;
 };
+
+// The key and index pages of a big table are visited in key order, not file order: a larger
+// page cache for the copy saves most of the reads and writes.
+void CopyWithLargeCache(sqlite3* out, TableCopy& copy, sqlite3_stmt* rows, const std::vector<Column>& columns,
+                        const std::vector<int>& target, const MergeOptions& options) {
+    const std::int64_t cacheSize = ScalarNumber(out, "PRAGMA cache_size", -2000);
+    sqlite3_exec(out, "PRAGMA cache_size = -65536", nullptr, nullptr, nullptr);
+    RowCopier(out, copy).Run(rows, columns, target, options);
+    sqlite3_exec(out, ("PRAGMA cache_size = " + std::to_string(cacheSize)).c_str(), nullptr, nullptr, nullptr);
+}
 
 }  // namespace
 
@@ -221,26 +270,31 @@ TableCopy CopyTableRows(Connection& destination, Connection& source, const std::
     const std::string from = Trim(sourceTable);
     sqlite3* out = destination.handle();
     sqlite3* in = source.handle();
+    // A view or a virtual table under the name is code, not rows: it is never run.
+    copy.problem = TableRefusal(in, from);
+    if (copy.problem.empty()) copy.problem = TableRefusal(out, copy.table);
+    if (!copy.problem.empty()) return copy;
     std::vector<Column> columns = TableColumns(out, copy.table);
     Statement rows = Statement::Try(in, "SELECT * FROM " + QuotedIdentifier(from));
     copy.sourceRows = rows ? CountRows(in, from) : 0;
     int width = rows ? sqlite3_column_count(rows.get()) : 0;
-    if (columns.empty()) {
+    if (options.cancel && options.cancel->load()) {
+        copy.cancelled = true;
+    } else if (columns.empty()) {
         copy.problem = "the main archive has no such table";
     } else if (!rows) {
         copy.problem = "the source archive has no such table";
+    } else if (std::vector<int> target = ColumnsByName(rows.get(), columns); !target.empty()) {
+        CopyWithLargeCache(out, copy, rows.get(), columns, target, options);
     } else if (width > static_cast<int>(columns.size())) {
         // Its first row already fails, so the table contributes nothing.
         if (copy.sourceRows > 0)
             copy.problem = "the source table has " + std::to_string(width) + " columns, the main archive's " +
                            std::to_string(columns.size());
     } else {
-        // The key and index pages of a big table are visited in key order, not file order: a
-        // larger page cache for the copy saves most of the reads and writes.
-        const std::int64_t cacheSize = ScalarNumber(out, "PRAGMA cache_size", -2000);
-        sqlite3_exec(out, "PRAGMA cache_size = -65536", nullptr, nullptr, nullptr);
-        RowCopier(out, copy).Run(rows.get(), columns, width, options);
-        sqlite3_exec(out, ("PRAGMA cache_size = " + std::to_string(cacheSize)).c_str(), nullptr, nullptr, nullptr);
+        copy.byPosition = true;
+        for (int i = 0; i < width; ++i) target.push_back(i);
+        CopyWithLargeCache(out, copy, rows.get(), columns, target, options);
     }
     copy.notCopied = std::max<std::int64_t>(0, copy.sourceRows - copy.added - copy.alreadyPresent);
     if (options.progress) options.progress(copy.sourceRows, copy.sourceRows);
@@ -249,7 +303,9 @@ TableCopy CopyTableRows(Connection& destination, Connection& source, const std::
 
 std::vector<TableCopy> MergeArchive(Connection& destination, Connection& source, const MergeOptions& options) {
     std::int64_t total = 0;
-    for (const char* table : kArchiveTables) total += CountRows(source.handle(), table);
+    for (const char* table : kArchiveTables) {
+        if (TableRefusal(source.handle(), table).empty()) total += CountRows(source.handle(), table);
+    }
     std::int64_t before = 0;
     MergeOptions perTable = options;
     if (options.progress)
@@ -264,12 +320,20 @@ std::vector<TableCopy> MergeArchive(Connection& destination, Connection& source,
     return copies;
 }
 
+bool MergeWasCancelled(const std::vector<TableCopy>& copies) {
+    return std::any_of(copies.begin(), copies.end(), [](const TableCopy& copy) { return copy.cancelled; });
+}
+
 std::string DescribeTableCopy(const TableCopy& copy) {
     std::string line = copy.table + ": " + std::to_string(copy.added) + " added, " +
                        std::to_string(copy.alreadyPresent) + " already present, " + std::to_string(copy.notCopied) +
                        " not copied";
-    if (!copy.problem.empty()) line += " (" + copy.problem + ")";
-    return line;
+    std::vector<std::string> notes;
+    if (!copy.problem.empty()) notes.push_back(copy.problem);
+    if (copy.cancelled) notes.push_back("cancelled");
+    if (copy.byPosition) notes.push_back("copied by position: the column names differ from the main archive's");
+    for (size_t i = 0; i < notes.size(); ++i) line += (i ? "; " : " (") + notes[i];
+    return notes.empty() ? line : line + ")";
 }
 
 }  // namespace zenta

@@ -1,8 +1,12 @@
 // Merging another archive into the main one: every row of the five tables appended to the
-// table of the same name, columns matched by position. A row the main archive refuses is
-// dropped and the merge goes on, so an archive can be merged any number of times.
+// table of the same name. Columns are matched by name when every column name of the source
+// table is one of the main table's (ASCII case-blind; a column the source lacks takes its
+// default or Null), otherwise by position. A row the main archive refuses is dropped and the
+// merge goes on, so an archive can be merged any number of times. A source table that is
+// not a real table (a view, a virtual table) is refused with the reason in its line.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -21,6 +25,8 @@ struct TableCopy {
     std::int64_t alreadyPresent = 0;  // refused: the main archive holds the key already
     std::int64_t notCopied = 0;       // refused for another reason, or never reached
     std::string problem;              // why the table was skipped or its copy ended early
+    bool byPosition = false;          // the names differ, so the columns went in by position
+    bool cancelled = false;           // the cancel flag stopped this table's copy (or kept it from starting)
 };
 
 struct MergeOptions {
@@ -28,6 +34,9 @@ struct MergeOptions {
     // way leaves whole batches behind, and the main archive stays consistent.
     std::int64_t batchRows = 20000;
     Progress progress;  // rows done of the rows in the source, as the copy goes on
+    // When set (by another thread, or a signal handler), the copy stops after the batch in
+    // hand is committed; the tables not yet begun are listed as cancelled.
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 // Appends every row of `sourceTable` to `destinationTable` (both names trimmed). A table
@@ -40,7 +49,11 @@ TableCopy CopyTableRows(Connection& destination, Connection& source, const std::
 // Copies the five tables in their merge order; progress counts the rows of all five.
 std::vector<TableCopy> MergeArchive(Connection& destination, Connection& source, const MergeOptions& options = {});
 
-// One line of the closing report, e.g. "FORUM_REPLY: 21 added, 3 already present, 0 not copied".
+// Whether the cancel flag stopped the merge.
+bool MergeWasCancelled(const std::vector<TableCopy>& copies);
+
+// One line of the closing report, e.g. "FORUM_REPLY: 21 added, 3 already present, 0 not copied",
+// with the problem, the cancellation or the copy by position in parentheses.
 std::string DescribeTableCopy(const TableCopy& copy);
 
 }  // namespace zenta

@@ -16,15 +16,16 @@ bool IsCompressedArchiveName(std::string_view fileName) {
 
 std::string UnpackedSourcePath() { return GetSystemDir() + "tmp.tst"; }
 
-std::unique_ptr<Connection> OpenMergeSource(const std::string& fileName, const Progress& progress) {
+std::unique_ptr<Connection> OpenMergeSource(const std::string& fileName, const Progress& progress,
+                                            const JetConversionOptions& options) {
     std::string path = fileName;
     if (IsCompressedArchiveName(fileName)) {
         path = UnpackedSourcePath();
         UnpackArchive(fileName, path);
     }
     if (DetectArchiveFormat(path) == ArchiveFormat::Jet)
-        return OpenConvertedJetArchive(path, GetSystemDir() + "converted.tst", progress);
-    return std::make_unique<Connection>(path);
+        return OpenConvertedJetArchive(path, GetSystemDir() + "converted.tst", progress, options);
+    return std::make_unique<Connection>(path, Access::ReadOnly);
 }
 
 }  // namespace zenta

@@ -20,8 +20,10 @@ bool IsCompressedArchiveName(std::string_view fileName);
 // Where a compressed source is unpacked: GetSystemDir() followed by "tmp.tst".
 std::string UnpackedSourcePath();
 
-// Opens the source of a merge; unpacking, conversion and opening errors go to the caller.
-// `progress` follows the conversion of a Jet archive.
-std::unique_ptr<Connection> OpenMergeSource(const std::string& fileName, const Progress& progress = {});
+// Opens the source of a merge, read-only; unpacking, conversion and opening errors go to the
+// caller. `progress` and `options` (its cancel flag included) apply to the conversion of a
+// Jet archive.
+std::unique_ptr<Connection> OpenMergeSource(const std::string& fileName, const Progress& progress = {},
+                                            const JetConversionOptions& options = {});
 
 }  // namespace zenta

@@ -2,10 +2,12 @@
 // archive read back.
 #include <QPushButton>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QTimer>
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "app/login.h"
 #include "app/program.h"
@@ -55,6 +57,15 @@ struct AddDataWindow : StartedWindow {
     ScopedEnvironment environment;
 };
 
+// A native source of many rows, so that the copy reports progress several times (batches
+// of 20,000 source rows); its path in `dir`.
+std::string ManyRows(const TempDir& dir) {
+    const std::string source = dir.File("board.mdb");
+    if (RunCli("generate '" + source + "' --topics 30000 --replies 60000") != 0)
+        QTest::qFail("zenta-cli generate failed", __FILE__, __LINE__);
+    return source;
+}
+
 }  // namespace
 
 class AddDataTest : public QObject {
@@ -64,6 +75,7 @@ private slots:
     void jetSourcesPlainAndCompressedAreMergedOnce_data();
     void jetSourcesPlainAndCompressedAreMergedOnce();
     void windowIsDisabledOnlyDuringTheCopyWithProgressShown();
+    void cancelKeepsWholeBatchesAndListsEachTable();
     void cancelledOrBlankChoiceMergesNothing_data();
     void cancelledOrBlankChoiceMergesNothing();
     void fileThatIsNoArchiveGoesToTheDefaultReport_data();
@@ -116,10 +128,8 @@ void AddDataTest::jetSourcesPlainAndCompressedAreMergedOnce() {
 }
 
 void AddDataTest::windowIsDisabledOnlyDuringTheCopyWithProgressShown() {
-    // A native source of many rows, so that the copy reports progress several times.
     TempDir dir;
-    const std::string source = dir.File("board.mdb");
-    QCOMPARE(RunCli("generate '" + source + "' --topics 30000 --replies 60000"), 0);
+    const std::string source = ManyRows(dir);
     Tlogin_dir progress;
     AddDataWindow w(QString::fromStdString(source), kSmallBoard, &progress);
     // Samples taken while the copy runs (after the waiting message, before the closing one).
@@ -143,6 +153,51 @@ void AddDataTest::windowIsDisabledOnlyDuringTheCopyWithProgressShown() {
     QVERIFY(!progress.isVisible());
     QCOMPARE(progress.progressbar1->value(), 100);
     QVERIFY(w.Texts()[1].contains(QStringLiteral("FORUM_REPLY: 60000 added")));
+}
+
+void AddDataTest::cancelKeepsWholeBatchesAndListsEachTable() {
+    TempDir dir;
+    const std::string source = ManyRows(dir);
+    Tlogin_dir progress;
+    AddDataWindow w(QString::fromStdString(source), kSmallBoard, &progress);
+    const char* tables[] = {"FORUM_CATEGORY", "FORUM_FORUM", "FORUM_MEMBERS", "FORUM_REPLY", "FORUM_TOPICS"};
+    std::map<QString, std::int64_t> before;
+    for (const char* table : tables) before[table] = w.Rows(table);
+    // The user presses Cancel once the copy has made some progress; the window keeps painting.
+    int clicks = 0;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        if (w.messages.messages.size() != 1 || !progress.isVisible() || progress.progressbar1->value() == 0) return;
+        if (!progress.cancelButton->isEnabled()) return;
+        QTest::mouseClick(progress.cancelButton, Qt::LeftButton);
+        ++clicks;
+    });
+    user.start(0);
+    QTest::mouseClick(w.window->inmdb, Qt::LeftButton);
+    user.stop();
+    QCOMPARE(clicks, 1);
+    QCOMPARE(w.Texts().size(), 2);
+    QStringList lines = w.Texts()[1].split(u'\r');
+    QCOMPARE(lines.mid(0, 3), (QStringList{QStringLiteral("Date Collect Cancelled，The Rows Collected Before Are Kept")} +
+                               kRestart.split(u'\r')));
+    lines = lines.mid(3);
+    QCOMPARE(lines.size(), 5);
+    // Each table's line tells the truth, and a cancelled table holds whole batches of 20,000 source rows.
+    const QRegularExpression line(QStringLiteral("^(\\w+): (\\d+) added, (\\d+) already present, (\\d+) not copied(.*)$"));
+    std::int64_t notCopied = 0;
+    for (int i = 0; i < 5; ++i) {
+        QRegularExpressionMatch m = line.match(lines[i]);
+        QVERIFY2(m.hasMatch(), qPrintable(lines[i]));
+        QCOMPARE(m.captured(1), QString(tables[i]));
+        const std::int64_t added = m.captured(2).toLongLong();
+        QCOMPARE(w.Rows(tables[i]), before[tables[i]] + added);
+        notCopied += m.captured(4).toLongLong();
+        if (m.captured(5) == QStringLiteral(" (cancelled)"))
+            QCOMPARE((added + m.captured(3).toLongLong()) % 20000, 0);
+    }
+    QVERIFY(notCopied > 0);
+    QVERIFY(w.window->isEnabled());
+    QVERIFY(!progress.isVisible());
 }
 
 void AddDataTest::cancelledOrBlankChoiceMergesNothing_data() {

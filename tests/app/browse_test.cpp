@@ -9,10 +9,14 @@
 #include <QTreeWidget>
 #include <QWebEngineHistory>
 
+#include <algorithm>
 #include <fstream>
+#include <functional>
 
 #include "app/page_control.h"
+#include "app/site_link_list.h"
 #include "app/status_panel.h"
+#include "browse/site_links.h"
 #include "browse/web_browser.h"
 #include "browse/info_view_loader.h"
 #include "ui_test_support.h"
@@ -60,7 +64,12 @@ private slots:
     void openConfirmedNavigatesAndCancelledDoesNothing();
     void backAndForwardMoveThroughHistoryAndStaySilentAtItsEnds();
     void siteLinkChosenWithTheKeyboardPutsTheBrowserOnTop();
+    void focusAloneChoosesNoSiteLink_data();
+    void focusAloneChoosesNoSiteLink();
     void newWindowOfTheMainBrowserGoesToAHiddenBrowser();
+    void hiddenBrowsersAreBoundedAndOpenNoWindows_data();
+    void hiddenBrowsersAreBoundedAndOpenNoWindows();
+    void newWindowOfTheInfoViewOpensInTheDesktopBrowser_data();
     void newWindowOfTheInfoViewOpensInTheDesktopBrowser();
 };
 
@@ -197,6 +206,62 @@ void BrowseTest::siteLinkChosenWithTheKeyboardPutsTheBrowserOnTop() {
     QVERIFY(w.WebBrowser1->isVisible());
 }
 
+void BrowseTest::focusAloneChoosesNoSiteLink_data() {
+    QTest::addColumn<QString>("from");  // the control that has the focus before the Configure tab's click
+    QTest::newRow("from the main browser") << QStringLiteral("browser");
+    QTest::newRow("from the search box") << QStringLiteral("search");
+}
+
+void BrowseTest::focusAloneChoosesNoSiteLink() {
+    QFETCH(QString, from);
+    StartedWindow started;
+    Tindex& w = *started.window;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(WaitForLoad(w.WebBrowser1));
+    const QString home = w.Edit1->text();
+    if (from == "browser") {
+        QTest::mouseClick(w.WebBrowser1->focusProxy(), Qt::LeftButton, {}, QPoint(20, 20));
+    } else {
+        SelectPageByUser(w, 1);
+        w.Edit2->setFocus();
+    }
+    SelectPageByUser(w, 2);
+    w.linkto->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(w.linkto->hasFocus());
+    QTest::qWait(200);
+    QCOMPARE(w.PageControl1->currentIndex(), 2);
+    QCOMPARE(w.Edit1->text(), home);
+    QCOMPARE(w.panel->Text(), kThanks);
+
+    // The user's choices: a click (also on the row the focus made current), Enter, Space, an arrow.
+    struct Choice {
+        const char* what;
+        std::function<void()> make;
+        int row;
+    };
+    auto click = [&](int row) {
+        QTest::mouseClick(w.linkto->viewport(), Qt::LeftButton, {},
+                          w.linkto->visualItemRect(w.linkto->item(row)).center());
+    };
+    const Choice choices[] = {
+        {"click on the current row", [&] { click(w.linkto->currentRow() < 0 ? 0 : w.linkto->currentRow()); },
+         w.linkto->currentRow() < 0 ? 0 : w.linkto->currentRow()},
+        {"click on another row", [&] { click(2); }, 2},
+        {"Enter", [&] { QTest::keyClick(w.linkto, Qt::Key_Return); }, 2},
+        {"Space", [&] { QTest::keyClick(w.linkto, Qt::Key_Space); }, 2},
+        {"arrow", [&] { QTest::keyClick(w.linkto, Qt::Key_Down); }, 3},
+    };
+    for (const Choice& choice : choices) {
+        SelectPageByUser(w, 2);
+        w.Edit1->setText(home);
+        choice.make();
+        QVERIFY2(w.PageControl1->currentIndex() == 0, choice.what);
+        QCOMPARE(w.Edit1->text(), QString::fromLatin1(kSiteLinks[choice.row]));
+    }
+    QVERIFY(started.messages.messages.empty());
+}
+
 void BrowseTest::newWindowOfTheMainBrowserGoesToAHiddenBrowser() {
     StartedWindow started;
     Tindex& w = *started.window;
@@ -216,22 +281,70 @@ void BrowseTest::newWindowOfTheMainBrowserGoesToAHiddenBrowser() {
     QCOMPARE(w.WebBrowser1->url(), QUrl::fromLocalFile(opener));
 }
 
+void BrowseTest::hiddenBrowsersAreBoundedAndOpenNoWindows_data() {
+    QTest::addColumn<int>("windows");  // how many windows of itself the page opens on load
+    QTest::addColumn<int>("alive");
+    QTest::newRow("two windows of itself") << 2 << 2;
+    QTest::newRow("ten windows of itself: the newest four") << 10 << 4;
+}
+
+void BrowseTest::hiddenBrowsersAreBoundedAndOpenNoWindows() {
+    QFETCH(int, windows);
+    QFETCH(int, alive);
+    StartedWindow started;
+    Tindex& w = *started.window;
+    w.show();
+    const QString self = WritePage(started.folder, "self.html",
+                                   "<title>self</title><script>for (let i = 0; i < " + std::to_string(windows) +
+                                       "; ++i) window.open('self.html');</script>");
+    w.Edit1->setText(self);
+    w.conn_cmd->click();
+    QTRY_COMPARE(w.hiddenBrowsers->findChildren<WebBrowser*>().size(), qsizetype(alive));
+    // The hidden pages load and run their own script, which opens nothing more.
+    auto allLoaded = [&] {
+        const QList<WebBrowser*> hidden = w.hiddenBrowsers->findChildren<WebBrowser*>();
+        return std::all_of(hidden.begin(), hidden.end(), [](WebBrowser* view) { return view->title() == "self"; });
+    };
+    QTRY_VERIFY(allLoaded());
+    QTest::qWait(2000);
+    QCOMPARE(w.hiddenBrowsers->findChildren<WebBrowser*>().size(), qsizetype(alive));
+    QCOMPARE(w.WebBrowser1->url(), QUrl::fromLocalFile(self));
+    QVERIFY(started.messages.messages.empty());
+}
+
+void BrowseTest::newWindowOfTheInfoViewOpensInTheDesktopBrowser_data() {
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<bool>("opened");
+    QTest::newRow("http") << QStringLiteral("http://www.zenta.example/topic") << true;
+    QTest::newRow("https") << QStringLiteral("https://www.zenta.example/topic") << true;
+    QTest::newRow("file") << QStringLiteral("file:///etc/hostname") << false;
+    QTest::newRow("share") << QStringLiteral("smb://host.example/x.exe") << false;
+    QTest::newRow("remote shell") << QStringLiteral("ssh://host.example/") << false;
+    QTest::newRow("a desktop's own handler") << QStringLiteral("zenta-handler:run") << false;
+}
+
 void BrowseTest::newWindowOfTheInfoViewOpensInTheDesktopBrowser() {
+    QFETCH(QString, address);
+    QFETCH(bool, opened);
     StartedWindow started;
     Tindex& w = *started.window;
     w.show();
     QVERIFY(WaitForLoad(w.listinfo));
     SelectPageByUser(w, 1);
-    DesktopBrowser desktop(QStringLiteral("http"));
-    LoadHtmlIntoBrowser(w.listinfo,
-                        "<body style='margin:0'><a href='http://www.zenta.example/topic' target='_blank' "
-                        "style='display:block;width:100%;height:400px'>topic</a></body>");
+    DesktopBrowser desktop(QUrl(address).scheme());
+    LoadHtmlIntoBrowser(w.listinfo, "<body style='margin:0'><a href='" + address.toStdString() +
+                                        "' target='_blank' style='display:block;width:100%;height:400px'>topic</a></body>");
     QVERIFY(WaitForLoad(w.listinfo));
     QWidget* surface = w.listinfo->focusProxy();
     QVERIFY(surface);
     QTest::mouseClick(surface, Qt::LeftButton, {}, QPoint(20, 20));
-    QTRY_COMPARE(desktop.opened.size(), qsizetype(1));
-    QCOMPARE(desktop.opened[0], QUrl(QStringLiteral("http://www.zenta.example/topic")));
+    if (opened) {
+        QTRY_COMPARE(desktop.opened.size(), qsizetype(1));
+        QCOMPARE(desktop.opened[0], QUrl(address));
+    } else {
+        QTest::qWait(1000);
+        QCOMPARE(desktop.opened.size(), qsizetype(0));
+    }
     QVERIFY(w.hiddenBrowsers->findChildren<WebBrowser*>().isEmpty());
 }
 

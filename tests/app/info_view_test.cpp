@@ -4,6 +4,7 @@
 #include <QWebEngineSettings>
 
 #include "base/codepage.h"
+#include "browse/page_scheme.h"
 #include "browse/web_browser.h"
 #include "browse/info_view_loader.h"
 #include "ui_test_support.h"
@@ -23,6 +24,8 @@ private slots:
     void infoViewRunsNoScripts();
     void aboutAddressShowsItsText();
     void historyMovesWithoutAPageRaise();
+    void pageDoesNotNavigateOnItsOwnButALinkClickDoes_data();
+    void pageDoesNotNavigateOnItsOwnButALinkClickDoes();
 };
 
 void InfoViewTest::neverNavigatedViewIsLeftAlone() {
@@ -111,6 +114,51 @@ void InfoViewTest::historyMovesWithoutAPageRaise() {
     QVERIFY_THROWS_EXCEPTION(BrowserError, view.GoBack());
     QVERIFY_THROWS_EXCEPTION(BrowserError, view.GoForward());
     view.Stop();
+}
+
+void InfoViewTest::pageDoesNotNavigateOnItsOwnButALinkClickDoes_data() {
+    QTest::addColumn<QString>("html");  // %1: the address of another page in memory
+    QTest::addColumn<bool>("clicked");
+    QTest::addColumn<bool>("moves");
+    QTest::newRow("refresh to another page") << QStringLiteral("<meta http-equiv=refresh content='0;url=%1'>") << false
+                                             << false;
+    QTest::newRow("refresh to a file: address")
+        << QStringLiteral("<meta http-equiv=refresh content='0;url=file:///etc/hostname'>") << false << false;
+    QTest::newRow("refresh of the page itself") << QStringLiteral("<meta http-equiv=refresh content='0'>") << false
+                                                << false;
+    QTest::newRow("form the user submits") << QStringLiteral("<form action='%1'><input type=submit "
+                                                             "style='display:block;width:100%;height:400px'></form>")
+                                           << true << false;
+    QTest::newRow("link the user clicks")
+        << QStringLiteral("<a href='%1' style='display:block;width:100%;height:400px'>next</a>") << true << true;
+}
+
+void InfoViewTest::pageDoesNotNavigateOnItsOwnButALinkClickDoes() {
+    QFETCH(QString, html);
+    QFETCH(bool, clicked);
+    QFETCH(bool, moves);
+    StartedWindow started;
+    Tindex& w = *started.window;
+    w.show();
+    SelectPageByUser(w, 1);
+    WebBrowser* view = w.listinfo;
+    QVERIFY(WaitForLoad(view));
+    const QUrl other = PutPage("<title>other</title><p>other page</p>", "text/html");
+    LoadHtmlIntoBrowser(view, "<body style='margin:0'><p>message</p>" + html.arg(other.toString()).toStdString() +
+                                  "</body>");
+    QVERIFY(WaitForLoad(view));
+    const QUrl shown = view->url();
+    QSignalSpy loads(view, &QWebEngineView::loadStarted);
+    if (clicked) QTest::mouseClick(view->focusProxy(), Qt::LeftButton, {}, QPoint(20, 60));
+    if (moves) {
+        QTRY_COMPARE(view->url(), other);
+    } else {
+        QTest::qWait(1500);
+        QCOMPARE(view->url(), shown);
+        QVERIFY(PageText(view).startsWith(QStringLiteral("message")));
+    }
+    DropPage(other);
+    QVERIFY(started.messages.messages.empty());
 }
 
 ZENTA_UI_TEST_MAIN(InfoViewTest)

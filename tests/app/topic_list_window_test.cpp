@@ -78,6 +78,8 @@ private slots:
     void aSearchWithoutMatchShowsAnEmptyGridWhereAClickDoesNothing();
     void aFailedListingIsSilentAndAFailedSearchIsReported();
     void aLongListIsReadAsItComesIntoView();
+    void aRowIsShownByItsKeyWhateverItsType_data();
+    void aRowIsShownByItsKeyWhateverItsType();
 };
 
 void TopicListWindowTest::forumClickListsItsTopicsAndACellShowsThePage() {
@@ -228,6 +230,42 @@ void TopicListWindowTest::aLongListIsReadAsItComesIntoView() {
     }
     QCOMPARE(grid->rowCount(), 2001);
     QCOMPARE(grid->data(grid->index(2000, 0)).toString(), QStringLiteral("big 1"));
+}
+
+void TopicListWindowTest::aRowIsShownByItsKeyWhateverItsType_data() {
+    QTest::addColumn<QString>("type");  // TOPIC_ID's declared type, as a Jet file may give it
+    QTest::addColumn<QString>("key");   // the key, as SQL
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("real number with a fraction") << QStringLiteral("REAL") << QStringLiteral("10.5") << true;
+    QTest::newRow("whole real number") << QStringLiteral("REAL") << QStringLiteral("12") << true;
+    QTest::newRow("text key") << QStringLiteral("TEXT") << QStringLiteral("'k7'") << true;
+    QTest::newRow("text that reads as a number") << QStringLiteral("TEXT") << QStringLiteral("'0012'") << true;
+    QTest::newRow("Null key: nothing") << QStringLiteral("REAL") << QStringLiteral("NULL") << false;
+}
+
+void TopicListWindowTest::aRowIsShownByItsKeyWhateverItsType() {
+    QFETCH(QString, type);
+    QFETCH(QString, key);
+    QFETCH(bool, shown);
+    StartedWindow started(std::string(kSmallBoard) +
+                          "insert into FORUM_MEMBERS values (1, 'Tom', NULL, 0);"
+                          "drop table FORUM_TOPICS;"
+                          "create table FORUM_TOPICS (TOPIC_ID " + type.toStdString() +
+                          ", FORUM_ID INTEGER, CAT_ID INTEGER, T_AUTHOR INTEGER, t_subject TEXT, t_view_count INTEGER,"
+                          " t_date TEXT, t_message TEXT, t_kind INTEGER, t_language INTEGER, t_good TEXT,"
+                          " T_REPLIES INTEGER, T_LAST_POST TEXT);"
+                          "insert into FORUM_TOPICS (TOPIC_ID, FORUM_ID, CAT_ID, T_AUTHOR, t_subject, t_message) "
+                          "values (" + key.toStdString() + ", 1, 1, 1, 'Keyed topic', 'keyed message');");
+    Tindex& w = *started.window;
+    ShowLegman(w);
+    QVERIFY(WaitForLoad(w.listinfo));
+    ClickNode(w, Node(w, QStringLiteral("综合讨论")));
+    QCOMPARE(w.DBGrid1->model()->rowCount(), 1);
+    QSignalSpy loaded(w.listinfo, &QWebEngineView::loadFinished);
+    ClickCell(w, 0, 0);
+    QCOMPARE(loaded.wait(shown ? 20000 : 1000), shown);
+    if (shown) QVERIFY(PageText(w.listinfo).contains(QStringLiteral("keyed message")));
+    QVERIFY(started.messages.messages.empty());
 }
 
 ZENTA_UI_TEST_MAIN(TopicListWindowTest)

@@ -21,10 +21,12 @@
 #include <fstream>
 #include <functional>
 
+#include "app/glyphs.h"
 #include "app/login.h"
 #include "app/page_control.h"
 #include "app/program.h"
 #include "app/radio_group.h"
+#include "app/site_link_list.h"
 #include "app/status_panel.h"
 #include "base/version.h"
 #include "browse/web_browser.h"
@@ -70,10 +72,12 @@ private slots:
     void startedWindowShowsTheBrowserPageAndThePrompt();
     void treeHoldsTheBoardsCategoriesAndForums();
     void jetMainArchiveIsConvertedBehindTheProgressForm();
+    void cancelledConversionKeepsTheJetFileAndSaysSo();
     void viewStateFollowsEveryTransition();
     void tabKeyFollowsTheTopBarsOrder();
     void rightClickShowsTheWindowsMenu();
     void errorLeavingAHandlerIsReportedWithAFullStop();
+    void glyphsAreDrawnForEveryScreenScale();
 };
 
 void WindowTest::failedStartUpShowsTheOneMessageAndEnds_data() {
@@ -206,6 +210,32 @@ void WindowTest::jetMainArchiveIsConvertedBehindTheProgressForm() {
     QVERIFY(std::filesystem::exists(folder.File("zenta.mdb.jet")));
 }
 
+void WindowTest::cancelledConversionKeepsTheJetFileAndSaysSo() {
+    if (!FixturesAvailable()) QSKIP("the shared Jet fixtures are not here");
+    TempDir folder;
+    const std::string path = folder.File("zenta.mdb");
+    std::filesystem::copy_file(FixturePath("sample.mdb"), path);
+    const std::string before = ReadFile(path);
+    Tlogin_dir progress;
+    // The user presses Cancel as soon as the form shows.
+    QTimer user;
+    connect(&user, &QTimer::timeout, this, [&] {
+        if (progress.isVisible() && progress.cancelButton->isEnabled())
+            QTest::mouseClick(progress.cancelButton, Qt::LeftButton);
+    });
+    user.start(0);
+    MessageRecorder messages;
+    Tindex w(QString::fromStdString(folder.File("zenta.mdb")), {}, &progress);
+    w.FormCreate(&w);
+    QVERIFY(w.TerminationRequested());
+    QCOMPARE(messages.messages.size(), size_t(1));
+    QCOMPARE(messages.messages[0].text,
+             kNoArchive + "\r\"" + QString::fromStdString(path) + "\": the conversion was cancelled");
+    QVERIFY(!progress.isVisible());
+    QVERIFY(ReadFile(path) == before);
+    QVERIFY(!std::filesystem::exists(folder.File("zenta.mdb.jet")));
+}
+
 void WindowTest::viewStateFollowsEveryTransition() {
     StartedWindow started;
     Tindex& w = *started.window;
@@ -310,6 +340,20 @@ void WindowTest::errorLeavingAHandlerIsReportedWithAFullStop() {
     QCOMPARE(messages.messages[0].text, QStringLiteral("未发现字段 'x'."));
     QCOMPARE(messages.messages[1].text, QStringLiteral("Ends in a stop."));
     QVERIFY(messages.messages[0].icon == MessageIcon::Error);
+}
+
+void WindowTest::glyphsAreDrawnForEveryScreenScale() {
+    // An enlarged 1x picture is blurred: each scale must have a picture of its own size.
+    for (Glyph glyph : {Glyph::LeftArrow, Glyph::StopSign, Glyph::Globe, Glyph::Magnifier}) {
+        for (int size : {16, 32}) {
+            const QIcon icon = GlyphIcon(glyph, size);
+            for (qreal ratio : {1.0, 2.0, 3.0}) {
+                const QPixmap picture = icon.pixmap(QSize(size, size), ratio);
+                QCOMPARE(picture.size(), QSize(size, size) * ratio);
+                QCOMPARE(picture.devicePixelRatio(), ratio);
+            }
+        }
+    }
 }
 
 ZENTA_UI_TEST_MAIN(WindowTest)

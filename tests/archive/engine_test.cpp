@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "archive/connection.h"
 #include "archive/query.h"
@@ -209,6 +210,25 @@ TEST(Connection, RefusesWhatIsNoArchiveWithAMessageNamingTheFile) {
     EXPECT_FALSE(std::filesystem::exists(dir.File("missing.mdb")));
 }
 
+TEST_F(Engine, AReadOnlyConnectionReadsAndSeesOthersChangesButNeverWrites) {
+    Connection reader(path_, Access::ReadOnly);
+    Query q(&reader);
+    q.SQL().Add("select M_NAME from FORUM_MEMBERS where MEMBER_ID=1");
+    q.Open();
+    EXPECT_EQ(q.Fields(0).text(), "Tom");
+    q.Close();
+    for (const char* write :
+         {"update FORUM_MEMBERS set M_NAME='x'", "create table t (a)", "delete from FORUM_TOPICS"}) {
+        Query w(&reader);
+        w.SQL().Add(write);
+        EXPECT_THROW(w.Open(), DatabaseError) << write;
+    }
+    test::RunSql(path_, "UPDATE FORUM_MEMBERS SET M_NAME='Ann' WHERE MEMBER_ID=1");
+    q.Open();
+    EXPECT_EQ(q.Fields(0).text(), "Ann") << "a change by another connection is seen by the next statement";
+    EXPECT_EQ(Rows("select count(*) from FORUM_TOPICS").at(0).at(0), "3");
+}
+
 TEST(Connection, RefusesADamagedArchive) {
     test::TempDir dir;
     std::string path = dir.File("damaged.mdb");
@@ -218,6 +238,42 @@ TEST(Connection, RefusesADamagedArchive) {
     { std::ofstream(path, std::ios::binary) << bytes; }
     Connection c;
     EXPECT_THROW(c.Open(path), DatabaseError);
+}
+
+// A step that yields no row for longer than the bound is stopped with a message in words,
+// while a long reading that yields rows all the time, and a pause between two rows, are not.
+TEST_F(Engine, AStepThatNeverYieldsARowIsStoppedAndRowsKeepTheReadingAlive) {
+    connection_.LimitStepTime(std::chrono::milliseconds(300));
+    Query endless(&connection_);
+    endless.SQL().Add(
+        "select count(*) from (with recursive r(n) as (select 1 union all select n + 1 from r) select n from r)");
+    try {
+        endless.Open();
+        FAIL() << "an endless statement ended";
+    } catch (const DatabaseError& e) {
+        EXPECT_NE(std::string(e.what()).find("ran too long"), std::string::npos) << e.what();
+    }
+    Query rows(&connection_);
+    rows.SQL().Add("with recursive r(n) as (select 1 union all select n + 1 from r where n < 3000000) select n from r");
+    rows.Open();
+    std::int64_t count = 0;
+    for (; !rows.Eof(); rows.Next()) {
+        if (++count == 10) std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    }
+    EXPECT_EQ(count, 3000000);
+}
+
+// Archives are data: with trusted schema off, a file's views may not call a function with
+// side effects, and with defensive mode on, no statement may write the schema.
+TEST_F(Engine, AFilesCodeMayNotCallUnsafeFunctionsNorWriteTheSchema) {
+    test::RunSql(path_, "create view touchy as select load_extension('/nonexistent/evil') as x");
+    Connection reopened(path_);
+    Query view(&reopened);
+    view.SQL().Add("select * from touchy");
+    EXPECT_THROW(view.Open(), DatabaseError);
+    EXPECT_THROW(ExecuteStatements(reopened.handle(),
+                                   "PRAGMA writable_schema = ON; update sqlite_master set sql = 'x' where name = 'touchy'"),
+                 DatabaseError);
 }
 
 }  // namespace

@@ -25,6 +25,22 @@ TEST(Codepage, InvalidBytesBecomeQuestionMarksInsteadOfFailing) {
     EXPECT_EQ(FromNarrow("a\xFF"), "a?");
 }
 
+TEST(Codepage, AStartEndsBetweenCharacters) {
+    struct Case {
+        const char* narrow;
+        size_t bytes;
+        const char* start;
+    } cases[] = {
+        {"abcdef", 3, "abc"},
+        {"ab", 3, "ab"},
+        {"a\xB0\xA1\xB0\xA1", 2, "a\xB0\xA1"},
+        {"a\xB0\xA1\xB0\xA1", 3, "a\xB0\xA1"},
+        {"\xB0\xA1\xB0", 3, "\xB0\xA1\xB0"},
+        {"", 5, ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(NarrowStart(c.narrow, c.bytes), c.start) << c.narrow << " " << c.bytes;
+}
+
 TEST(Trim, RemovesControlCharactersAndBlanksAtBothEndsOnly) {
     EXPECT_EQ(Trim(" \t\r\n a b \x01"), "a b");
     EXPECT_EQ(Trim("\xA1\xA1x\xA1\xA1"), "\xA1\xA1x\xA1\xA1");  // a full-width space is no blank
