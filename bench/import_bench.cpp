@@ -13,6 +13,7 @@
 #include <stdexcept>
 
 #include "archive/connection.h"
+#include "archive/content_index.h"
 #include "archive/schema.h"
 #include "archive/sqlite_handles.h"
 #include "import/archive_merge.h"
@@ -103,29 +104,45 @@ void Unpack(benchmark::State& state) {
 }
 BENCHMARK(Unpack)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
-// The main archive: the source with every second reply taken out, made once.
-std::string HalfOfTheReplies(const std::string& source) {
-    const std::string path = CacheFile("merge-main-half.mdb");
+// A copy of `from` changed by `prepare`, made once and kept in the cache under `name`.
+std::string CachedCopy(const std::string& name, const std::string& from,
+                       const std::function<void(Connection&)>& prepare) {
+    const std::string path = CacheFile(name);
     if (std::filesystem::exists(path)) return path;
     const std::string building = path + ".part";
-    std::filesystem::copy_file(source, building, std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(from, building, std::filesystem::copy_options::overwrite_existing);
     {
         Connection connection(building);
-        ExecuteStatements(connection.handle(), "DELETE FROM FORUM_REPLY WHERE REPLY_ID % 2 = 0; VACUUM;");
+        prepare(connection);
     }
     std::filesystem::rename(building, path);
     return path;
 }
 
-// Runs `merge` from the million-reply source into a fresh copy of the half main archive at
-// each iteration (the copy untimed).
+// The main archive: the source with every second reply taken out.
+std::string HalfOfTheReplies(const std::string& source) {
+    return CachedCopy("merge-main-half.mdb", source, [](Connection& connection) {
+        ExecuteStatements(connection.handle(), "DELETE FROM FORUM_REPLY WHERE REPLY_ID % 2 = 0; VACUUM;");
+    });
+}
+
+// The half main archive with its content index complete.
+std::string HalfWithContentIndex(const std::string& half) {
+    return CachedCopy("merge-main-half-indexed.mdb", half,
+                      [](Connection& connection) { BuildContentIndex(connection.handle()); });
+}
+
+// Runs `merge` from the million-reply source into a fresh copy of the half main archive (with
+// its content index when asked) at each iteration (the copy untimed).
 void TimeMerges(benchmark::State& state,
-                const std::function<void(const std::string& main, const std::string& source)>& merge) {
+                const std::function<void(const std::string& main, const std::string& source)>& merge,
+                bool withContentIndex = false) {
     BoardShape shape;
     shape.topics = 100000;
     shape.replies = 1000000;
     const std::string source = bench::CachedArchive("merge-1m-replies", shape).path;
-    const std::string half = HalfOfTheReplies(source);
+    std::string half = HalfOfTheReplies(source);
+    if (withContentIndex) half = HalfWithContentIndex(half);
     const std::string main = CacheFile("merge-main.mdb");
     for (auto _ : state) {
         state.PauseTiming();
@@ -136,25 +153,33 @@ void TimeMerges(benchmark::State& state,
     std::filesystem::remove(main);
 }
 
-void MergeMillionReplies(benchmark::State& state) {
+void MergeReplies(benchmark::State& state, bool withContentIndex) {
     std::int64_t sourceRows = 0;
     std::int64_t added = 0;
-    TimeMerges(state, [&](const std::string& main, const std::string& source) {
-        Connection destination(main);
-        Connection from(source);
-        sourceRows = 0;
-        added = 0;
-        for (const TableCopy& copy : MergeArchive(destination, from)) {
-            sourceRows += copy.sourceRows;
-            added += copy.added;
-        }
-    });
+    TimeMerges(
+        state,
+        [&](const std::string& main, const std::string& source) {
+            Connection destination(main);
+            Connection from(source);
+            sourceRows = 0;
+            added = 0;
+            for (const TableCopy& copy : MergeArchive(destination, from)) {
+                sourceRows += copy.sourceRows;
+                added += copy.added;
+            }
+        },
+        withContentIndex);
     state.counters["source_rows"] = static_cast<double>(sourceRows);
     state.counters["added"] = static_cast<double>(added);
     state.counters["rows_per_s"] =
         benchmark::Counter(static_cast<double>(sourceRows) * state.iterations(), benchmark::Counter::kIsRate);
 }
+void MergeMillionReplies(benchmark::State& state) { MergeReplies(state, false); }
 BENCHMARK(MergeMillionReplies)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(2);
+
+// The same merge into a main archive with its content index, which the merge keeps in step.
+void MergeMillionRepliesIndexed(benchmark::State& state) { MergeReplies(state, true); }
+BENCHMARK(MergeMillionRepliesIndexed)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(2);
 
 // The limit: the sqlite3 shell appending the same rows, one INSERT OR IGNORE ... SELECT a table,
 // in one transaction.

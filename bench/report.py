@@ -32,7 +32,8 @@ def medians(program):
 
 
 bench = {}
-for program in ("bench_archive", "bench_topics", "bench_import", "bench_jet_conversion", "bench_info_view"):
+for program in ("bench_archive", "bench_topics", "bench_content", "bench_import", "bench_jet_conversion",
+                "bench_info_view"):
     bench.update(medians(program))
 
 window_runs = []
@@ -135,6 +136,36 @@ row("Jet conversion of bench-board (100,000 replies, 102 MB)", ms("ConvertBenchB
 row("Merge of 1,000,000 replies into an archive holding half of them", ms("MergeMillionReplies"),
     anchor="`sqlite3` `INSERT OR IGNORE ... SELECT`, same rows", anchor_value=ms("BareSqliteMerge"),
     goal="within 3x", meets=within(3))
+row("Merge of 1,000,000 replies, the main archive's content index kept in step", ms("MergeMillionRepliesIndexed"),
+    anchor="`sqlite3` `INSERT OR IGNORE ... SELECT`, same rows", anchor_value=ms("BareSqliteMerge"),
+    goal="within 5x", meets=within(5))
+
+# The content search on the million-topic board with its index; the build's figures come from
+# bench/run, which builds the index once with `zenta-cli index` and keeps them beside it.
+content_build = {}
+build_path = os.path.join(os.environ.get("ZENTA_BENCH_CACHE", ""), "topics-1m-content.mdb.build")
+if os.path.exists(build_path):
+    content_build = json.load(open(build_path))
+for key, words in (("two_characters", "\"死锁\" (two characters)"),
+                   ("two_characters_common", "\"线程\" (two characters, common)"),
+                   ("four_characters", "\"存储过程\" (four characters)"), ("english", "\"Synchronize\" (English)"),
+                   ("identifier", "\"TStringList\" (identifier)"), ("two_words", "\"死锁 线程\" (two words)")):
+    row(f"Content search {words}: first 50 ranked topics with snippets", ms(f"ContentSearch/{key}/rows:50"),
+        anchor="bare SQLite `instr` scan of the same texts, \"死锁\"", anchor_value=ms("BareContentScan/rare"),
+        goal="< 100 ms", meets=under(100))
+for key, scan, words in (("common_every_match", "common", "\"数据库\""), ("rare_every_match", "rare", "\"死锁\"")):
+    matches = counter(f"ContentSearch/{key}/rows:-1", "matches")
+    row(f"Content search {words}, every match ({int(matches or 0):,} topics), ranked and walked",
+        ms(f"ContentSearch/{key}/rows:-1"), anchor="bare SQLite `instr` scan of the same texts, same word",
+        anchor_value=ms(f"BareContentScan/{scan}"), goal="within 2x", meets=within(2))
+if content_build:
+    row("Content index build, whole board (%.0f MB of text)" % (content_build["text_bytes"] / 1e6),
+        content_build["seconds"] * 1000, goal=">= 10 MB/s", meets=lambda v, a: content_build["text_bytes"] / 1e6 /
+        (v / 1000) >= 10)
+    row("Content index build: rate", content_build["text_bytes"] / 1e6 / content_build["seconds"], "MB/s")
+    row("Content index size (its tables' pages) against the text it covers (%.0f MB)" %
+        (content_build["text_bytes"] / 1e6), content_build["index_bytes"] / 1e6, "MB", goal="<= 2x the text",
+        meets=lambda v, a: v * 1e6 <= 2 * content_build["text_bytes"])
 for key, label, rate in (
         ("topic_page", f"Served topic page of the median topic ({serve.get('median_topic', '?')})", 2000),
         ("listing_first", f"Served listing of the largest forum (\"{serve.get('forum', '?')}\"): first page", 2000),
@@ -154,6 +185,9 @@ def shown(value, unit):
     if value is None:
         return "not measured"
     if unit == "MB":
+        return f"{value:,.0f} MB"
+    if unit == "MB/s":
+        return f"{value:,.1f} MB/s"
         return f"{value:,.1f} MB" if value < 10 else f"{value:,.0f} MB"
     if unit == "/s":
         return f"{value:,.0f}/s"

@@ -74,24 +74,9 @@ BENCHMARK_CAPTURE(Search, author, SearchBy::Author, "guru_1")
 // The anchors of the searches: the engine alone counting the rows of a `like` scan of the
 // column a search compares, and the title index alone naming the titles that hold the words.
 // The engine holds the texts in UTF-8, so the words are bound as they are.
-void BareCount(benchmark::State& state, const char* statement, const std::string& parameter) {
-    Connection connection(Board().path);
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(connection.handle(), statement, -1, &stmt, nullptr) != SQLITE_OK)
-        return state.SkipWithError(sqlite3_errmsg(connection.handle()));
-    sqlite3_bind_text(stmt, 1, parameter.data(), static_cast<int>(parameter.size()), SQLITE_STATIC);
-    std::int64_t count = 0;
-    for (auto _ : state) {
-        sqlite3_reset(stmt);
-        if (sqlite3_step(stmt) == SQLITE_ROW) count = sqlite3_column_int64(stmt, 0);
-    }
-    sqlite3_finalize(stmt);
-    state.counters["rows"] = static_cast<double>(count);
-}
-
 void BareLikeScan(benchmark::State& state, const char* table, const char* column, const char* words) {
     const std::string statement = std::string("select count(*) from ") + table + " where " + column + " like ?";
-    BareCount(state, statement.c_str(), std::string("%") + words + "%");
+    BareCount(state, Board().path, statement.c_str(), std::string("%") + words + "%");
 }
 BENCHMARK_CAPTURE(BareLikeScan, title_common, "FORUM_TOPICS", "t_subject", "数据库")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BareLikeScan, title_rare, "FORUM_TOPICS", "t_subject", "指针打印")->Unit(benchmark::kMillisecond);
@@ -101,7 +86,7 @@ BENCHMARK_CAPTURE(BareLikeScan, title_kylix, "FORUM_TOPICS", "t_subject", "Kylix
 BENCHMARK_CAPTURE(BareLikeScan, author, "FORUM_MEMBERS", "M_NAME", "guru_1")->Unit(benchmark::kMillisecond);
 
 void TitleIndexQuery(benchmark::State& state, const char* words) {
-    BareCount(state, "select count(*) from topic_title_trigrams where topic_title_trigrams match ?",
+    BareCount(state, Board().path, "select count(*) from topic_title_trigrams where topic_title_trigrams match ?",
               std::string("\"") + words + "\"");
 }
 BENCHMARK_CAPTURE(TitleIndexQuery, title_common, "数据库")->Unit(benchmark::kMillisecond);

@@ -1,5 +1,9 @@
 #include "support/bench_archive.h"
 
+#include "archive/connection.h"
+
+#include <sqlite3.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -40,6 +44,22 @@ const CachedBoard& MillionTopicBoard() {
         return CachedArchive("topics-1m", shape);
     }();
     return board;
+}
+
+void BareCount(benchmark::State& state, const std::string& archive, const char* statement, const std::string& parameter,
+               const char* counter) {
+    Connection connection(archive);
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(connection.handle(), statement, -1, &stmt, nullptr) != SQLITE_OK)
+        return state.SkipWithError(sqlite3_errmsg(connection.handle()));
+    sqlite3_bind_text(stmt, 1, parameter.data(), static_cast<int>(parameter.size()), SQLITE_STATIC);
+    std::int64_t count = 0;
+    for (auto _ : state) {
+        sqlite3_reset(stmt);
+        if (sqlite3_step(stmt) == SQLITE_ROW) count = sqlite3_column_int64(stmt, 0);
+    }
+    sqlite3_finalize(stmt);
+    state.counters[counter] = static_cast<double>(count);
 }
 
 }  // namespace zenta::bench

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <vector>
 
 #include "archive/schema.h"
@@ -29,17 +30,63 @@ public:
     const T& Pick(const T (&items)[N]) {
         return items[Below(N)];
     }
+    // An index below n drawn with weight 1/(index + 1), the first the most likely.
+    size_t ZipfIndex(size_t n) {
+        std::vector<double>& sums = zipfSums_[n];
+        for (size_t i = sums.size(); i < n; ++i)
+            sums.push_back((i ? sums.back() : 0.0) + 1.0 / static_cast<double>(i + 1));
+        double at = static_cast<double>(Next() >> 11) * 0x1.0p-53 * sums.back();
+        return std::min(n - 1, static_cast<size_t>(std::upper_bound(sums.begin(), sums.end(), at) - sums.begin()));
+    }
+    template <class T, size_t N>
+    const T& PickZipf(const T (&items)[N]) {
+        return items[ZipfIndex(N)];
+    }
 
 private:
     std::uint64_t state_;
+    std::map<size_t, std::vector<double>> zipfSums_;  // cumulative weights by item count
 };
 
-const char* const kChinese[] = {"请问", "如何", "数据库", "控件", "编译", "出错",   "谢谢", "大家", "帮忙",   "看看",
-                                "这个", "问题", "怎么",   "解决", "窗体", "线程",   "内存", "报表", "字符串", "指针",
-                                "组件", "安装", "升级",   "版本", "网络", "源代码", "例子", "文件", "打印",   "界面"};
-const char* const kEnglish[] = {"Delphi", "BCB",   "Kylix",  "Linux",  "TDataSet", "TQuery", "ADO",
-                                "VCL",    "DLL",   "API",    "thread", "memory",   "form",   "report",
-                                "socket", "query", "string", "bug",    "help",     "compile"};
+// The words of titles and messages, most common first: a word is drawn with a weight falling
+// as 1/rank (Zipf's law, as in real text), so that a search meets common, middling and rare
+// words as on a real board, code identifiers among them.
+const char* const kChinese[] = {
+    "请问",   "如何",   "数据库", "控件",   "编译",   "出错",   "谢谢",   "大家",   "帮忙",       "看看",   "这个",
+    "问题",   "怎么",   "解决",   "窗体",   "线程",   "内存",   "报表",   "字符串", "指针",       "组件",   "安装",
+    "升级",   "版本",   "网络",   "源代码", "例子",   "文件",   "打印",   "界面",   "数组",       "函数",   "变量",
+    "类型",   "转换",   "事件",   "消息",   "循环",   "调试",   "异常",   "连接",   "查询",       "记录",   "字段",
+    "表格",   "排序",   "释放",   "创建",   "注册表", "服务器", "客户端", "多线程", "动态链接库", "对象",   "属性",
+    "方法",   "继承",   "接口",   "指令",   "汇编",   "编辑框", "按钮",   "菜单",   "工具栏",     "状态栏", "对话框",
+    "剪贴板", "快捷键", "鼠标",   "键盘",   "显示器", "分辨率", "图标",   "位图",   "图像",       "声音",   "视频",
+    "压缩",   "加密",   "解密",   "算法",   "效率",   "速度",   "优化",   "重复",   "死锁",       "同步",   "信号",
+    "管道",   "端口",   "协议",   "邮件",   "下载",   "上传",   "主页",   "脚本",   "存储过程",   "触发器", "索引",
+    "事务",   "回滚",   "游标",   "视图",   "主键",   "外键",   "中文",   "乱码",   "字体",       "颜色",   "打包",
+    "发布",   "注释",   "规范",   "教程",   "书籍",   "面试",   "工资",   "毕业",   "项目",       "需求",   "测试",
+    "文档",   "缺陷",   "补丁",   "兼容",   "移植",   "跨平台", "虚拟机", "进程"};
+const char* const kEnglish[] = {
+    "Delphi",        "BCB",         "Kylix",         "Linux",         "TDataSet",    "TQuery",      "ADO",
+    "VCL",           "DLL",         "API",           "thread",        "memory",      "form",        "report",
+    "socket",        "query",       "string",        "bug",           "help",        "compile",     "TStringList",
+    "ADOQuery1.SQL", "std::string", "TForm1",        "Button1Click",  "ShowMessage", "WinAPI",      "COM",
+    "ActiveX",       "OLE",         "TTable",        "TDatabase",     "BDE",         "Interbase",   "Oracle",
+    "MySQL",         "SQL",         "Windows",       "Win2000",       "XP",          "Access",      "Excel",
+    "FastReport",    "QuickReport", "TClientSocket", "TServerSocket", "TThread",     "Synchronize", "CreateProcess",
+    "GetMessage",    "PostMessage", "SendMessage",   "HWND",          "LPCTSTR",     "AnsiString",  "TList",
+    "TObject",       "inherited",   "override",      "virtual",       "pointer",     "record",      "array",
+    "integer",       "cardinal",    "PChar",         "Format",        "IntToStr",    "StrToInt",    "try",
+    "except",        "finally"};
+// Common characters, most common first: most words of a message are runs of them, so that the
+// texts hold as many different pairs of characters as real Chinese text does.
+const char* const kCharacters =
+    "的一是了我不人在他有这个上们来到时大地为子中你说生国年着就那和要她出也得里后自以"
+    "会家可下而过天去能对小多然于心学么之都好看起发当没成只如事把还用第样道想作种开美"
+    "总从无情己面最女但现前些所同日手又行意动方期它头经长儿回位分爱老因很给名法间斯知"
+    "世什两次使身者被高已亲其进此话常与活正感见明问力理尔点文几定本公特做外孩相西果走"
+    "将月十实向声车全信重三机工物气每并别真打太新比才便夫再书部水像眼等体却加电主界门"
+    "利海受听表德少克代员许稳先口由死安写性马光白或住难望教命花结乐色更拉东神记处让母"
+    "父应直字场平报友关放至张认接告入笑内英军候民岁往何度山觉路带万男边风解叫任金快原"
+    "吃妈变通师立象数四失满战远格士音轻目条呢";
 const char* const kSurnames[] = {"王", "李", "张", "刘", "陈", "杨", "赵", "黄", "周", "吴"};
 const char* const kGiven[] = {"小明", "大伟", "晓东", "建国", "海涛", "丽", "强", "军", "勇", "静"};
 const char* const kHandles[] = {"delphi", "bcb", "coder", "hacker", "newbie", "guru", "linux", "kylix"};
@@ -47,15 +94,29 @@ const char* const kTopics[] = {"Delphi", "C++ Builder", "Kylix", "Linux", "数�
                                "网络",   "控件",        "报表",  "游戏",  "综合"};
 const char* const kAreas[] = {"技术讨论", "专区", "基础", "高级", "开发", "编程", "问答", "资源", "灌水", "公告"};
 
+// One to three characters of kCharacters, drawn by the same law as the words.
+std::string Characters(Random& r) {
+    static const std::vector<std::string> characters = [] {
+        std::vector<std::string> split;
+        for (const char* c = kCharacters; *c; c += 3) split.emplace_back(c, 3);  // each is three bytes in UTF-8
+        return split;
+    }();
+    std::string text;
+    for (int n = 1 + static_cast<int>(r.Below(3)); n > 0; --n) text += characters[r.ZipfIndex(characters.size())];
+    return text;
+}
+
 std::string Phrase(Random& r, int words) {
     std::string text;
     for (int i = 0; i < words; ++i) {
-        if (r.Chance(30)) {
+        if (r.Chance(70)) {
+            text += Characters(r);
+        } else if (r.Chance(30)) {
             if (!text.empty()) text += ' ';
-            text += r.Pick(kEnglish);
+            text += r.PickZipf(kEnglish);
             text += ' ';
         } else {
-            text += r.Pick(kChinese);
+            text += r.PickZipf(kChinese);
         }
     }
     return text;

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "archive/archive_format.h"
+#include "archive/content_fts.h"
 #include "archive/jet_functions.h"
 #include "archive/sqlite_handles.h"
 #include "archive/topic_title_index.h"
@@ -134,6 +135,7 @@ void Connection::Open(const std::string& path, Access access) {
     sqlite3_progress_handler(db.get(), kOperationsPerLook, &StepBound::OnProgress, bound.get());
     RegisterJetFunctions(db.get());
     if (write) DropTitleIndexTriggers(db.get());
+    RegisterContentFts(db.get());
     db_ = std::move(db);
     bound_ = std::move(bound);
     path_ = path;

@@ -86,6 +86,18 @@ void Statement::Run() {
     if (rc != SQLITE_DONE) throw DatabaseError(message);
 }
 
+void Statement::Reset() { sqlite3_reset(stmt_.get()); }
+
+int Statement::Columns() const { return sqlite3_column_count(stmt_.get()); }
+
+std::int64_t Statement::Integer(int column) const { return sqlite3_column_int64(stmt_.get(), column); }
+
+std::string_view Statement::Text(int column) const {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_.get(), column));
+    return text ? std::string_view(text, static_cast<size_t>(sqlite3_column_bytes(stmt_.get(), column)))
+                : std::string_view();
+}
+
 std::string EngineMessage(sqlite3* db, int rc) {
     if ((rc & 0xFF) == SQLITE_INTERRUPT)
         return "a statement on the archive ran too long without a result and was stopped (the file may hold an "

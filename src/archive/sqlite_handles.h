@@ -61,6 +61,13 @@ public:
     bool Step();
     // Runs a statement that yields no rows and makes it ready to run again.
     void Run();
+    // Makes it ready to run again after rows were read (bindings stay).
+    void Reset();
+
+    // The current row's values, columns counted from 0; a text is valid until the next step.
+    int Columns() const;
+    std::int64_t Integer(int column) const;
+    std::string_view Text(int column) const;
 
 private:
     struct Release {

@@ -157,6 +157,19 @@ bool SearchTopics(Query& rs, Connection& connection, SearchBy by, const std::str
     return true;
 }
 
+void ListTopicsInOrder(Query& rs, Connection& connection, const std::vector<std::int64_t>& topics) {
+    std::string ids = "[";
+    for (std::int64_t topic : topics) ids += (ids.size() > 1 ? "," : "") + std::to_string(topic);
+    ids += "]";
+    Reset(rs, connection);
+    rs.SQL().Add(SearchSelect());
+    // The keys travel as one JSON array; the engine walks it in order and reads each topic by key.
+    rs.SQL().Add(" from json_each(?) as ranked cross join FORUM_TOPICS cross join FORUM_MEMBERS");
+    rs.SQL().Add(" where TOPIC_ID=ranked.value and T_AUTHOR=MEMBER_ID order by ranked.key");
+    rs.Parameters() = {Value::Text(ids)};
+    rs.Open();
+}
+
 void OpenTopicRow(Query& rs, Connection& connection, const Value& topicId) {
     Reset(rs, connection);
     rs.SQL().Add(ListingSelect());

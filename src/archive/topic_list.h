@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/value.h"
 
@@ -63,6 +64,10 @@ void ListForumTopics(Query& rs, Connection& connection, const std::string& capti
 // run nothing and give false, leaving `rs` as it was.
 bool SearchTopics(Query& rs, Connection& connection, SearchBy by, const std::string& words,
                   const TopicKeyRange& range = {});
+
+// Fills `rs` with the topic rows of the topics in the order given (a ranked search's), as a
+// listing shows them: a topic without its author's member row has no row.
+void ListTopicsInOrder(Query& rs, Connection& connection, const std::vector<std::int64_t>& topics);
 
 // Fills `rs` with the topic row of one topic, as a listing would show it: no row when there
 // is no such topic or its author has no member row. The key is compared as it is given, so a

@@ -9,6 +9,7 @@ namespace zenta::cli {
 
 void AddConvertCommand(CLI::App& app);
 void AddGenerateCommand(CLI::App& app);
+void AddIndexCommand(CLI::App& app);
 void AddListCommand(CLI::App& app);
 void AddPageCommand(CLI::App& app);
 void AddSearchCommand(CLI::App& app);

@@ -7,7 +7,7 @@
 
 namespace zenta::cli {
 
-void WriteRowsAsJsonLines(Query& query, std::ostream& out) {
+void WriteRowsAsJsonLines(Query& query, std::ostream& out, const ExtraKey& extra) {
     for (; !query.Eof(); query.Next()) {
         nlohmann::ordered_json row = nlohmann::ordered_json::object();
         for (int i = 0; i < query.FieldCount(); ++i) {
@@ -28,6 +28,7 @@ void WriteRowsAsJsonLines(Query& query, std::ostream& out) {
                     break;
             }
         }
+        if (!extra.name.empty()) row[extra.name] = extra.value(query);
         out << row.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
     }
 }

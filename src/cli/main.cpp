@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     zenta::cli::AddConvertCommand(app);
     zenta::cli::AddGenerateCommand(app);
+    zenta::cli::AddIndexCommand(app);
     zenta::cli::AddListCommand(app);
     zenta::cli::AddMergeCommand(app);
     zenta::cli::AddPageCommand(app);

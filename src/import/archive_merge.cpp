@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "archive/connection.h"
+#include "archive/content_index.h"
 #include "archive/schema.h"
 #include "archive/sqlite_handles.h"
 #include "archive/topic_title_index.h"
@@ -143,6 +144,8 @@ public:
         Statement insert = Statement::Try(
             db_, "INSERT INTO " + QuotedIdentifier(copy_.table) + " (" + names + ") VALUES (" + marks + ")", &why);
         if (!insert) return Fail(why);
+        ContentIndexWriter contentIndex(db_, copy_.table);
+        contentIndex_ = &contentIndex;
         if (EqualsIgnoringCase(copy_.table, "FORUM_TOPICS")) titleIndex_ = PrepareTitleIndexInsert(db_);
         const std::int64_t batchRows = std::max<std::int64_t>(1, options.batchRows);
         std::int64_t done = 0;
@@ -184,7 +187,7 @@ private:
         switch (ClassifyInsert(rc == SQLITE_DONE ? rc : extended)) {
             case RowOutcome::Added:
                 ++pending_;
-                return IndexTitle();
+                return IndexAddedRow();
             case RowOutcome::AlreadyPresent:
                 ++copy_.alreadyPresent;
                 return true;
@@ -197,14 +200,18 @@ private:
         return false;
     }
 
-    // A topic added goes into the title index in the same transaction.
-    bool IndexTitle() {
-        if (!titleIndex_) return true;
+    // A row added goes into the content index and, a topic, into the title index, in the batch's
+    // transaction: the row and its index entries are one, so the batch is dropped if indexing fails.
+    bool IndexAddedRow() {
+        const std::int64_t rowid = sqlite3_last_insert_rowid(db_);
         try {
-            titleIndex_.BindInteger(1, sqlite3_last_insert_rowid(db_)).Run();
+            contentIndex_->Add(rowid);
+            if (titleIndex_) titleIndex_.BindInteger(1, rowid).Run();
             return true;
-        } catch (const DatabaseError& e) {
+        } catch (const std::exception& e) {
             Fail(e.what());
+            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+            pending_ = 0;
             return false;
         }
     }
@@ -239,6 +246,7 @@ private:
 
     sqlite3* db_;
     TableCopy& copy_;
+    ContentIndexWriter* contentIndex_ = nullptr;  // of the current Run
     Statement titleIndex_;
     std::int64_t pending_ = 0;
 };

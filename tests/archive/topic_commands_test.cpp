@@ -64,6 +64,27 @@ TEST_F(TopicCommands, SearchTakesOneConditionAndTrimsTheWords) {
     EXPECT_NE(Run("search", "Tom", &out), 0);
 }
 
+// The content search needs the index (or --scan), ranks its rows and adds where it found the words.
+TEST_F(TopicCommands, SearchContentWritesRankedRowsWithSnippets) {
+    std::string out, err;
+    EXPECT_EQ(Run("search", "--content quote", &out, &err), 1);
+    EXPECT_NE(err.find("The content index is not ready"), std::string::npos) << err;
+    ASSERT_EQ(Run("search", "--content quote --scan", &out), 0);
+    EXPECT_EQ(Lines(out).size(), 2u);
+    ASSERT_EQ(Run("index", "--check", &out, &err), 0) << err;
+    EXPECT_EQ(out, "in step\n");
+    ASSERT_EQ(Run("search", "--content 'QUOTE  ' --limit 1", &out), 0);
+    std::vector<std::string> lines = Lines(out);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find(R"("TOPIC_ID":107,)"), std::string::npos) << "both in the title, the newest first";
+    EXPECT_NE(lines[0].find(R"("T_REPLIES":null,"snippet":"quote two"})"), std::string::npos) << lines[0];
+    ASSERT_EQ(Run("search", "--content 'early 　'", &out), 0);
+    EXPECT_NE(out.find(R"("TOPIC_ID":101,)"), std::string::npos) << "found in a reply";
+    EXPECT_NE(out.find(R"("snippet":"early"})"), std::string::npos) << out;
+    EXPECT_EQ(Run("search", "--content '  '", &out, &err), 1);
+    EXPECT_NE(err.find("Please Input Query Condition，Thanks!"), std::string::npos);
+}
+
 TEST_F(TopicCommands, PageWritesTheBytesTheInfoViewReceives) {
     Connection connection(archive_);
     Query rs;

@@ -3,9 +3,16 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <atomic>
+#include <filesystem>
 #include <fstream>
 
+#include <sqlite3.h>
+
 #include "archive/connection.h"
+#include "archive/content_index.h"
+#include "archive/content_search.h"
+#include "base/codepage.h"
 #include "archive_rows.h"
 #include "import/archive_merge.h"
 #include "import/merge_source.h"
@@ -145,6 +152,33 @@ INSERT INTO T VALUES (1, 'a', 1), (2, NULL, 2), (NULL, 'c', 3), (4, 'dup', 4), (
         EXPECT_EQ(copy.notCopied, 4);
         EXPECT_NE(copy.problem.find("cannot store TEXT value"), std::string::npos) << copy.problem;
         EXPECT_EQ(Rows(main_, "select * from T order by id"), (std::vector<std::string>{"1|a|1", "4|old|0", "5|e|5"}));
+    }
+}
+
+// The merge indexes what it adds in its own transactions, on a connection that does not trust
+// the archive's schema; a build stopped part way indexes the rows past where it stopped itself.
+TEST_F(Merge, TheContentIndexFollowsTheMerge) {
+    ASSERT_EQ(sqlite3_exec(main_.handle(), "PRAGMA trusted_schema=OFF", nullptr, nullptr, nullptr), SQLITE_OK);
+    const std::string source = dir_.File("extra.mdb");
+    test::MakeArchive(source, kExtraRows);
+    for (bool stopped : {false, true}) {
+        SCOPED_TRACE(stopped ? "build stopped after one batch" : "complete index");
+        main_.Close();
+        std::filesystem::remove(main_path_);
+        SetUp();
+        std::atomic<bool> stop{false};
+        ContentIndexBuild build;
+        build.batchTexts = 1;
+        build.stop = &stop;
+        build.progress = [&](const ContentIndexProgress&) { stop = stopped; };
+        EXPECT_EQ(BuildContentIndex(main_.handle(), build), !stopped);
+        MergeLines(source);
+        build.progress = nullptr;
+        stop = false;
+        EXPECT_TRUE(BuildContentIndex(main_.handle(), build));
+        EXPECT_EQ(CheckContentIndex(main_.handle()), "");
+        EXPECT_EQ(SearchContent(main_, ToNarrow("回复"), ContentSearchWay::Index), std::vector<std::int64_t>{202});
+        EXPECT_EQ(SearchContent(main_, "NEW", ContentSearchWay::Index), std::vector<std::int64_t>{201});
     }
 }
 

@@ -1,4 +1,5 @@
-// A merge killed part way leaves the main archive consistent, holding whole batches.
+// A merge killed part way leaves the main archive consistent, holding whole batches, its
+// content index in step with them.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sqlite3.h>
@@ -9,6 +10,7 @@
 #include <sstream>
 
 #include "archive/connection.h"
+#include "archive/content_index.h"
 #include "support/test_archive.h"
 
 namespace zenta {
@@ -23,12 +25,17 @@ std::string One(sqlite3* db, const std::string& sql) {
     return value;
 }
 
-TEST(MergeKill, KilledMergeLeavesWholeBatches) {
+// Merges a generated board into an empty main archive (with its content index when asked) and
+// kills the merge in the middle of the reply table; checks what the main archive then holds.
+void KillMergeHalfWay(bool withContentIndex) {
     test::TempDir dir;
     const std::string source = dir.File("source.mdb");
     const std::string main = dir.File("zenta.mdb");
     ASSERT_EQ(test::RunCli("generate '" + source + "' --topics 4000 --replies 200000"), 0);
     test::MakeArchive(main);
+    if (withContentIndex) {
+        ASSERT_EQ(test::RunCli("index '" + main + "'"), 0);
+    }
     Connection from(source);
     std::int64_t before = 0;  // rows of the tables copied before FORUM_REPLY
     for (const char* table : {"FORUM_CATEGORY", "FORUM_FORUM", "FORUM_MEMBERS"})
@@ -74,7 +81,14 @@ TEST(MergeKill, KilledMergeLeavesWholeBatches) {
     EXPECT_LT(replies, 200000);
     EXPECT_EQ(replies % batch, 0) << replies;
     EXPECT_EQ(One(after.handle(), "select count(*) from FORUM_TOPICS"), "0");
+    if (withContentIndex) {
+        EXPECT_EQ(CheckContentIndex(after.handle()), "");
+    }
 }
+
+TEST(MergeKill, KilledMergeLeavesWholeBatches) { KillMergeHalfWay(false); }
+
+TEST(MergeKill, KilledMergeLeavesTheContentIndexInStepWithTheRows) { KillMergeHalfWay(true); }
 
 }  // namespace
 }  // namespace zenta
